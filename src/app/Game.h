@@ -1,0 +1,62 @@
+#pragma once
+// The application: starts SDL, the settings, the window and the shared
+// objects; runs one scene at a time (0 the main menu, 1 the game scene) on
+// fixed update and frame intervals; tears everything down in order.
+#include "app/SaveData.h"
+#include "graphics/ParticleField.h"
+#include "graphics/TextRenderer.h"
+#include "input/InputHandler.h"
+#include "input/InputState.h"
+#include "level/GameScene.h"
+#include "settings/Settings.h"
+#include "ui/MainMenu.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+
+class Game {
+public:
+    static constexpr const char* saveDataPath = "Resources/Data/SaveData.bin";
+    static constexpr const char* title = "Quarrow";
+    // An update needs more than this many milliseconds since the last one ended.
+    static constexpr double updateInterval = 10.0;
+    // A frame needs more than this since the last present (under 60 a second).
+    static constexpr double frameInterval = 1000.0 / 60.0;
+
+    // Start-up. Failures are printed and start-up goes on without the part
+    // that failed.
+    Game(InputState& inputState, InputHandler& inputHandler);
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    bool createWindow();
+    // One pass of the main loop: at most one update, then at most one frame.
+    void tick();
+    void updateMenuScene();
+    void updateGameScene();
+    bool loadSaveData();
+    void writeSaveData();
+    // Saves the data file and releases everything; call once, after the loop.
+    void shutdown();
+
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    std::unique_ptr<Settings> settings;
+    SaveData saveData;
+    InputHandler& inputHandler;
+    InputState& inputState;
+    std::unique_ptr<ParticleField> particleField;
+    std::unique_ptr<MainMenu> menu;
+    std::unique_ptr<TextRenderer> textRenderer;
+    std::unique_ptr<GameScene> gameScene;
+    int32_t scene = 0;
+    int32_t lastRenderTime = 0;
+    int32_t lastUpdateTime = 0;
+    double updateElapsed = 0.0;
+
+private:
+    void update();
+    void drawFrame();
+};

@@ -1,0 +1,24 @@
+// The process entry. SDL's main convention applies: where SDL2main supplies
+// the real entry point, this function is renamed SDL_main and called by it.
+#include "app/Game.h"
+
+#include <SDL.h>
+
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    (void)argc;
+    (void)argv;
+    SDL_SetMainReady();
+    auto inputState = std::make_unique<InputState>();
+    auto inputHandler = std::make_unique<InputHandler>(*inputState);
+    auto game = std::make_unique<Game>(*inputState, *inputHandler);
+    while (!inputHandler->quitRequested && !inputState->pressed[InputState::Escape]) {
+        game->tick();
+    }
+    game->shutdown();
+    game.reset();
+    inputHandler.reset();
+    inputState.reset();
+    return 0;
+}

@@ -1,0 +1,42 @@
+#include "characters/Character.h"
+
+#include "app/Clock.h"
+
+Character::Character(SDL_Renderer* renderer, Level& level, float frameWidth, float frameHeight,
+                     float x, float y)
+    : renderer(renderer), level(level), x(x + frameWidth / 2.0f), y(y) {
+    // Each frame loads the whole sheet and picks its cell by source rectangle;
+    // it keeps the sheet's size as its draw size.
+    for (int row = 0; row < facingCount; ++row) {
+        for (int column = 0; column < frameCount; ++column) {
+            auto frame = std::make_unique<Sprite>();
+            frame->load(renderer, sheetPath, static_cast<float>(column) * frameWidth,
+                        static_cast<float>(row) * frameHeight, frameWidth, frameHeight);
+            frame->useSourceRect = true;
+            frames[row][column] = std::move(frame);
+        }
+    }
+}
+
+void Character::changeHealth(int32_t amount) { addHealth(amount); }
+
+void Character::addHealth(int32_t amount) {
+    health += amount;
+    if (health > 100) {
+        health = 100;
+    } else if (health <= 0) {
+        dead = true;
+    }
+}
+
+void Character::animateWalk() {
+    if (Clock::now() <= nextFrameTime) {
+        return;
+    }
+    currentFrame = currentFrame + 1 < frameCount ? currentFrame + 1 : 0;
+    nextFrameTime = Clock::now() + frameInterval;
+}
+
+const Sprite& Character::currentSprite() const {
+    return *frames[static_cast<int>(facing)][currentFrame];
+}

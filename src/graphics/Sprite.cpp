@@ -1,0 +1,58 @@
+#include "graphics/Sprite.h"
+
+#include <cstdio>
+
+void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float clipY, float clipW,
+                  float clipH) {
+    width = 1;
+    height = 1;
+    this->renderer = renderer;
+    surface = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+    if (surface == nullptr) {
+        std::printf("Surface for bitmap '%s' not loaded!\n", path);
+        std::printf("%s\n", SDL_GetError());
+        return;
+    }
+    sourceRect = SDL_Rect{};
+    // Position and size count only when both of their values are given.
+    if (clipX > -1.0f && clipY > -1.0f) {
+        sourceRect.x = static_cast<int>(clipX);
+        sourceRect.y = static_cast<int>(clipY);
+    }
+    if (clipW > -1.0f && clipH > -1.0f) {
+        sourceRect.w = static_cast<int>(clipW);
+        sourceRect.h = static_cast<int>(clipH);
+    }
+    SDL_SetColorKey(surface, SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
+    texture = SDL_CreateTextureFromSurface(renderer, surface);
+    if (texture == nullptr) {
+        std::printf("Texture for bitmap '%s' not loaded!\n", path);
+        std::printf("%s\n", SDL_GetError());
+    }
+    width = surface->w;
+    height = surface->h;
+}
+
+void Sprite::load(SDL_Renderer* renderer, const char* path) {
+    load(renderer, path, -1.0f, -1.0f, -1.0f, -1.0f);
+    useSourceRect = false;
+}
+
+void Sprite::draw(float x, float y) const {
+    if (texture == nullptr) {
+        return;
+    }
+    const SDL_Rect destination{static_cast<int>(x), static_cast<int>(y), width, height};
+    SDL_RenderCopy(renderer, texture, useSourceRect ? &sourceRect : nullptr, &destination);
+}
+
+void Sprite::release() {
+    if (texture != nullptr) {
+        SDL_DestroyTexture(texture);
+        texture = nullptr;
+    }
+    if (surface != nullptr) {
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+    }
+}

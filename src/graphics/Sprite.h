@@ -1,0 +1,31 @@
+#pragma once
+// A BMP picture as a surface and a texture for one renderer, magenta
+// (255, 0, 255) transparent, drawn by one rule: top-left corner truncated
+// toward zero, scaled to width x height, optionally from a source rectangle.
+#include <SDL.h>
+
+class Sprite {
+public:
+    // Clip values of -1 mean "none". Failures are printed; the sprite then
+    // simply draws nothing.
+    void load(SDL_Renderer* renderer, const char* path, float clipX, float clipY, float clipW,
+              float clipH);
+    // The whole bitmap, no source rectangle.
+    void load(SDL_Renderer* renderer, const char* path);
+    void draw(float x, float y) const;
+    // Frees the texture, then the surface.
+    void release();
+
+    Sprite() = default;
+    Sprite(const Sprite&) = delete;
+    Sprite& operator=(const Sprite&) = delete;
+    ~Sprite() { release(); }
+
+    SDL_Surface* surface = nullptr;
+    SDL_Texture* texture = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    int width = 0;
+    int height = 0;
+    SDL_Rect sourceRect{};
+    bool useSourceRect = false;
+};

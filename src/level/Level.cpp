@@ -1,0 +1,80 @@
+#include "level/Level.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+
+namespace {
+// Reads one row; LF or CR LF ends it, a lone CR stays in it as a cell.
+// Fails only when nothing at all could be taken from the file.
+bool readRow(std::istream& file, std::string& row) {
+    if (!std::getline(file, row)) {
+        return false;
+    }
+    if (!file.eof() && !row.empty() && row.back() == '\r') {
+        row.pop_back();
+    }
+    return true;
+}
+
+bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
+} // namespace
+
+std::string Level::generatedFileName(int n) {
+    return "Resources/Data/level" + std::to_string(n) + ".level";
+}
+
+std::string Level::sceneFileName() {
+    const std::string generated = generatedFileName(0);
+    return fileExists(generated) ? generated : "Resources/Data/Level0.level";
+}
+
+void Level::loadFromFile() { loadFromFile(sceneFileName()); }
+
+void Level::loadFromFile(const std::string& path) {
+    // Two passes: count the rows, then read them into a table of that size.
+    std::ifstream file(path, std::ios::binary);
+    std::string row;
+    size_t count = 0;
+    while (readRow(file, row)) {
+        ++count;
+    }
+    rows.clear();
+    rows.reserve(count);
+    file.clear();
+    file.seekg(0);
+    while (rows.size() < count && readRow(file, row)) {
+        rows.push_back(row);
+    }
+    width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());
+    height = static_cast<float>(rows.size());
+}
+
+bool Level::isFloor(int column, int row) const {
+    if (row < 0 || column < 0 || row >= static_cast<int>(height) ||
+        column >= static_cast<int>(width) || static_cast<size_t>(row) >= rows.size()) {
+        return false;
+    }
+    const std::string& cells = rows[static_cast<size_t>(row)];
+    return static_cast<size_t>(column) < cells.size() && cells[static_cast<size_t>(column)] == '1';
+}
+
+void Level::render(float cameraX, float cameraY) const {
+    if (!tileSprite) {
+        return;
+    }
+    const size_t rowCount = std::min(rows.size(), static_cast<size_t>(height));
+    const auto columnCount = static_cast<size_t>(width);
+    for (size_t r = 0; r < rowCount; ++r) {
+        // A short hand-made row has nothing to draw past its end.
+        const std::string& cells = rows[r];
+        const size_t columns = std::min(cells.size(), columnCount);
+        const auto y = static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(r)) - cameraY;
+        for (size_t c = 0; c < columns; ++c) {
+            if (cells[c] == '1') {
+                tileSprite->draw(
+                    static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(c)) - cameraX, y);
+            }
+        }
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The tile map: one byte per cell, '1' floor and anything else solid, read
+// from a text file with one line per row. Rows shorter than the map's width
+// (hand-made files) read as solid past their end.
+#include "graphics/Sprite.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Level {
+public:
+    // Where "New Game" writes level n.
+    static std::string generatedFileName(int n);
+    // The file the game scene plays: the first generated level when there is
+    // one, else a hand-made "Level0.level".
+    static std::string sceneFileName();
+
+    // Reads the scene's level file; a missing or empty file gives an empty map.
+    void loadFromFile();
+    void loadFromFile(const std::string& path);
+    // True only for a '1' inside the map and inside its row.
+    bool isFloor(int column, int row) const;
+    // Draws every floor cell at a tileSize pitch, offset by the camera.
+    void render(float cameraX, float cameraY) const;
+
+    SDL_Renderer* renderer = nullptr;
+    std::unique_ptr<Sprite> tileSprite;
+    float width = 0.0f;
+    float height = 0.0f;
+    std::vector<std::string> rows;
+    int tileSize = 0;
+};

@@ -1,0 +1,158 @@
+#include "ui/OptionsMenu.h"
+
+#include "ui/ButtonSlider.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+constexpr std::pair<int, int> resolutions[OptionsMenu::currentSizeIndex] = {
+    {640, 480},   {800, 600},   {848, 480},   {1024, 768},  {1152, 864},  {1280, 720},
+    {1280, 960},  {1360, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050},
+    {1768, 992},  {1920, 1080}, {3840, 2160}, {4096, 2160},
+};
+
+struct Caption {
+    const char* text;
+    float heightFactor;
+};
+constexpr Caption captions[] = {
+    {"Music Volume", 0.5f},
+    {"FX Volume", 0.6f},
+    {"Resolution", 0.7f},
+    {"FullScreen", 0.8f},
+};
+
+const char* onOff(bool on) { return on ? "On" : "Off"; }
+
+// Truncates toward zero; a size beyond 32 bits (only from a hand-edited file)
+// stays the largest one instead of overflowing.
+uint32_t toPixels(float size) {
+    if (size >= 4294967296.0f) {
+        return UINT32_MAX;
+    }
+    return size > 0.0f ? static_cast<uint32_t>(size) : 0;
+}
+} // namespace
+
+OptionsMenu::OptionsMenu(SDL_Renderer* renderer, InputState& inputState,
+                         InputHandler& inputHandler, TextRenderer& textRenderer,
+                         Settings& settings)
+    : Menu(renderer, inputState, inputHandler, textRenderer, settings) {
+    buildControls();
+    selected = MusicSlider;
+    pendingWidth = static_cast<float>(settings.windowWidth);
+    pendingHeight = static_cast<float>(settings.windowHeight);
+    for (int i = 0; i <= currentSizeIndex; ++i) {
+        if (resolutionAt(i) == resolutionAt(currentSizeIndex)) {
+            resolutionIndex = i;
+            break;
+        }
+    }
+    updateResolutionLabel();
+}
+
+void OptionsMenu::buildControls() {
+    const auto width = static_cast<float>(settings.windowWidth);
+    const auto height = static_cast<float>(settings.windowHeight);
+    const float column = 0.6f * width;
+    buttons.clear();
+    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
+                                                     settings.musicVolume, column, 0.5f * height));
+    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
+                                                     settings.fxVolume, column, 0.6f * height));
+    // Measured for these texts; the labels shown are set just below.
+    buttons.push_back(
+        std::make_unique<Button>(renderer, textRenderer, "1000 x 1000", column, 0.7f * height));
+    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "On", column, 0.8f * height));
+    buttons.push_back(
+        std::make_unique<Button>(renderer, textRenderer, "Apply", 0.5f * width, 0.9f * height));
+    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "Back", column, 0.9f * height));
+    buttonCount = static_cast<int>(buttons.size());
+
+    buttons[FullScreen]->setLabel(onOff(settings.fullscreen));
+    // Eleven characters at most: a hand-edited huge size is cut, not overrun.
+    char size[12];
+    std::snprintf(size, sizeof size, "%i x %i", static_cast<int>(settings.windowWidth),
+                  static_cast<int>(settings.windowHeight));
+    buttons[Resolution]->setLabel(size);
+}
+
+void OptionsMenu::updateResolutionLabel() {
+    const auto [width, height] = resolutionAt(resolutionIndex);
+    pendingWidth = width;
+    pendingHeight = height;
+    std::ostringstream label;
+    label << pendingWidth << " x " << pendingHeight;
+    buttons[Resolution]->setLabel(label.str().c_str());
+}
+
+std::pair<float, float> OptionsMenu::resolutionAt(int index) const {
+    if (index >= 0 && index < currentSizeIndex) {
+        return {static_cast<float>(resolutions[index].first),
+                static_cast<float>(resolutions[index].second)};
+    }
+    return {static_cast<float>(settings.windowWidth), static_cast<float>(settings.windowHeight)};
+}
+
+void OptionsMenu::activate() {
+    switch (selected) {
+    case MusicSlider:
+        commitSlider(MusicSlider, settings.musicVolume);
+        break;
+    case FxSlider:
+        commitSlider(FxSlider, settings.fxVolume);
+        break;
+    case Resolution:
+        // Only the fixed sizes cycle; the current size is just the start.
+        resolutionIndex = resolutionIndex + 1 < currentSizeIndex ? resolutionIndex + 1 : 0;
+        updateResolutionLabel();
+        break;
+    case FullScreen:
+        toggleFullScreen();
+        break;
+    case Apply:
+        applyResolution();
+        break;
+    case Back:
+        closeRequested = true;
+        break;
+    default:
+        break;
+    }
+    settings.save();
+}
+
+void OptionsMenu::commitSlider(Control control, uint32_t& setting) {
+    auto& slider = static_cast<ButtonSlider&>(*buttons[control]);
+    slider.committedValue = slider.value;
+    setting = slider.value;
+}
+
+void OptionsMenu::toggleFullScreen() {
+    settings.fullscreen = !settings.fullscreen;
+    std::printf("%i\n", settings.fullscreen ? 1 : 0);
+    buttons[FullScreen]->setLabel(onOff(settings.fullscreen));
+}
+
+void OptionsMenu::applyResolution() {
+    settings.windowWidth = toPixels(pendingWidth);
+    settings.windowHeight = toPixels(pendingHeight);
+    settings.applyDisplayMode();
+    releaseButtons();
+    buildControls();
+}
+
+void OptionsMenu::render() {
+    const auto width = static_cast<float>(settings.windowWidth);
+    const auto height = static_cast<float>(settings.windowHeight);
+    for (const Caption& caption : captions) {
+        const TextSize size = TextRenderer::measureText(caption.text);
+        textRenderer.drawText(caption.text, 0.4f * width,
+                              caption.heightFactor * height - static_cast<float>(size.height) / 2.0f);
+    }
+    for (auto& button : buttons) {
+        button->render();
+    }
+}
