@@ -1,0 +1,52 @@
+#pragma once
+// A software renderer drawing into a plain surface, so tests can read back
+// exactly which pixels a draw touched.
+#include <SDL.h>
+
+#include <cstdint>
+
+struct Rgb {
+    uint8_t r = 0;
+    uint8_t g = 0;
+    uint8_t b = 0;
+    bool operator==(const Rgb& other) const {
+        return r == other.r && g == other.g && b == other.b;
+    }
+};
+
+class SoftwareCanvas {
+public:
+    SoftwareCanvas(int width, int height);
+    ~SoftwareCanvas();
+    SoftwareCanvas(const SoftwareCanvas&) = delete;
+    SoftwareCanvas& operator=(const SoftwareCanvas&) = delete;
+
+    SDL_Renderer* renderer() const { return softwareRenderer; }
+    // Fills the canvas with one colour.
+    void clear(Rgb colour = {}) const;
+    Rgb pixel(int x, int y) const;
+    // The smallest box holding every pixel that differs from `background`;
+    // w and h are 0 when there is none.
+    SDL_Rect paintedBox(Rgb background = {}) const;
+
+private:
+    SDL_Surface* surface;
+    SDL_Renderer* softwareRenderer;
+};
+
+// Writes a 24-bit BMP of the given size filled by `colourAt(x, y)`.
+template <typename ColourAt>
+void writeBitmap(const char* path, int width, int height, ColourAt colourAt) {
+    SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = colourAt(x, y);
+            auto* p = static_cast<uint8_t*>(image->pixels) + y * image->pitch + x * 3;
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+        }
+    }
+    SDL_SaveBMP(image, path);
+    SDL_FreeSurface(image);
+}

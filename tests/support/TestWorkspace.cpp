@@ -1,0 +1,57 @@
+#include "support/TestWorkspace.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TestWorkspace::TestWorkspace(Layout layout) {
+    previous = fs::current_path().string();
+    std::string pattern = (fs::temp_directory_path() / "quarrow-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    root = pattern;
+    fs::create_directories(fs::path(root) / "Resources");
+    if (layout.assets) {
+        fs::copy(fs::path(QUARROW_SOURCE_DIR) / "Resources" / "Assets",
+                 fs::path(root) / "Resources" / "Assets", fs::copy_options::recursive);
+    }
+    if (layout.dataFolder) {
+        fs::create_directories(fs::path(root) / "Resources" / "Data");
+    }
+    fs::current_path(root);
+}
+
+TestWorkspace::~TestWorkspace() {
+    std::error_code ignored;
+    fs::current_path(previous, ignored);
+    fs::remove_all(root, ignored);
+}
+
+void TestWorkspace::write(const std::string& relative, const std::string& bytes) const {
+    std::ofstream file(fs::path(root) / relative, std::ios::binary | std::ios::trunc);
+    file << bytes;
+}
+
+std::string TestWorkspace::read(const std::string& relative) const {
+    std::ifstream file(fs::path(root) / relative, std::ios::binary);
+    if (!file) {
+        return "<missing>";
+    }
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+bool TestWorkspace::exists(const std::string& relative) const {
+    return fs::exists(fs::path(root) / relative);
+}
+
+void TestWorkspace::remove(const std::string& relative) const {
+    fs::remove_all(fs::path(root) / relative);
+}
