@@ -1,0 +1,23 @@
+// One function per bitmap the game loads from Resources/Assets.
+#pragma once
+
+#include "canvas.hpp"
+
+namespace paint {
+
+// Menu button background; stretched sideways by the game, tinted green when selected.
+Image paintButton();
+
+// Knob drawn over a slider's bar.
+Image paintSliderKnob();
+
+// Floor tile, drawn at a 128-pixel pitch; its edges meet without seams.
+Image paintFloorTile();
+
+// Player sheet: 4 rows (left, up, right, down) of 4 walk frames of 25 x 32.
+Image paintPlayerSheet();
+
+// Small soft dot for the particle field.
+Image paintParticle();
+
+} // namespace paint
