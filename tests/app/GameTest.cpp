@@ -1,0 +1,72 @@
+// The Game's loop on the test clock: update and frame thresholds, Escape, and
+// the save file read at start-up and written at shutdown.
+#include "app/Game.h"
+#include "app/Clock.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+class GameTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                                   TextRenderer::fontPath,
+                                   std::filesystem::copy_options::skip_existing);
+        workspace.write(Settings::filePath, "WindowWidth=320\nWindowHeight=240\nFullscreen=0");
+        Clock::setManual(0);
+    }
+    void TearDown() override { Clock::useWallClock(); }
+
+    TestWorkspace workspace;
+    InputState inputState;
+    InputHandler inputHandler{inputState};
+};
+
+TEST_F(GameTest, UpdatesAndFramesNeedStrictlyMoreThanTheirIntervals) {
+    Game game(inputState, inputHandler);
+    std::vector<int32_t> updates, frames;
+    for (int32_t now = 1; now <= 40; ++now) {
+        Clock::advance(1);
+        const int32_t updated = game.lastUpdateTime, drawn = game.lastRenderTime;
+        game.tick();
+        if (game.lastUpdateTime != updated) {
+            updates.push_back(now);
+        }
+        if (game.lastRenderTime != drawn) {
+            frames.push_back(now);
+        }
+    }
+    EXPECT_EQ(updates, (std::vector<int32_t>{11, 22, 33}));
+    EXPECT_EQ(frames, (std::vector<int32_t>{17, 34}));
+    EXPECT_DOUBLE_EQ(game.updateElapsed, 0.011);
+    EXPECT_NE(game.menu, nullptr);
+    game.shutdown();
+}
+
+TEST_F(GameTest, EscapeIsSeenAtTheNextUpdateAndShutdownSaves) {
+    // The save file is read at start-up and written back whole, cut to 8 bytes.
+    const std::string stored("\x01\x02\x03\x04\xF5\xF6\xF7\xF8\x09", 9);
+    workspace.write(Game::saveDataPath, stored);
+    Game game(inputState, inputHandler);
+    EXPECT_EQ(game.saveData.value0, 0x04030201);
+    EXPECT_EQ(static_cast<uint32_t>(game.saveData.value1), 0xF8F7F6F5u);
+    SDL_Event escape{};
+    escape.type = SDL_KEYDOWN;
+    escape.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&escape);
+    Clock::advance(10);
+    game.tick();
+    EXPECT_FALSE(inputState.pressed[InputState::Escape]);
+    Clock::advance(1);
+    game.tick();
+    EXPECT_TRUE(inputState.pressed[InputState::Escape]);
+    game.shutdown();
+    EXPECT_EQ(workspace.read(Game::saveDataPath), stored.substr(0, 8));
+}
+
+} // namespace

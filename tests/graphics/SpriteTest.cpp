@@ -1,0 +1,100 @@
+// Bitmap loading and the one draw rule, checked to the pixel.
+#include "graphics/Sprite.h"
+#include "support/SdlSession.h"
+#include "support/SoftwareCanvas.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, nearMagenta{254, 0, 255};
+const char* const path = "Resources/Assets/Test.bmp";
+
+bool operator==(const SDL_Rect& a, const SDL_Rect& b) {
+    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
+
+struct SpriteTest : testing::Test {
+    // 64 x 32: 32 columns red, 16 blue, 16 green; the top left pixel magenta,
+    // its right neighbour nearly so.
+    void SetUp() override {
+        writeBitmap(path, 64, 32, [](int x, int y) {
+            if (y == 0 && x < 2) {
+                return x == 0 ? Rgb{255, 0, 255} : nearMagenta;
+            }
+            return x < 32 ? red : x < 48 ? blue : green;
+        });
+    }
+    SdlSession sdl;
+    TestWorkspace workspace;
+    SoftwareCanvas canvas{100, 60};
+};
+
+TEST_F(SpriteTest, DrawsAtTruncatedCornerAndOwnSize) {
+    Sprite sprite;
+    sprite.load(canvas.renderer(), path);
+    EXPECT_EQ(sprite.width, 64);
+    EXPECT_EQ(sprite.height, 32);
+    EXPECT_TRUE(sprite.sourceRect == (SDL_Rect{0, 0, 0, 0}));
+    canvas.clear(Rgb{10, 20, 30});
+    sprite.draw(10.7f, -0.5f);
+    EXPECT_TRUE(canvas.paintedBox(Rgb{10, 20, 30}) == (SDL_Rect{10, 0, 64, 32}));
+    EXPECT_EQ(canvas.pixel(10, 0), (Rgb{10, 20, 30}));
+    EXPECT_EQ(canvas.pixel(11, 0), nearMagenta);
+    EXPECT_EQ(canvas.pixel(41, 31), red);
+    EXPECT_EQ(canvas.pixel(42, 31), blue);
+}
+
+TEST_F(SpriteTest, ClipSelectsPartAndDrawStretchesIt) {
+    Sprite sprite;
+    sprite.load(canvas.renderer(), path, 32.0f, 0.0f, 32.0f, 32.0f);
+    EXPECT_TRUE(sprite.sourceRect == (SDL_Rect{32, 0, 32, 32}));
+    EXPECT_TRUE(sprite.width == 64 && sprite.height == 32);
+    sprite.useSourceRect = true;
+    sprite.draw(0.0f, 0.0f);
+    EXPECT_TRUE(canvas.paintedBox() == (SDL_Rect{0, 0, 64, 32}));
+    EXPECT_EQ(canvas.pixel(31, 31), blue);
+    EXPECT_EQ(canvas.pixel(32, 0), green);
+
+    // Each pair counts only when both values exceed -1; values truncate toward zero.
+    const struct {
+        float x, y, w, h;
+        SDL_Rect expected;
+    } cases[] = {
+        {-1.0f, 5.0f, 10.0f, 10.0f, {0, 0, 10, 10}},
+        {31.9f, 0.5f, 10.2f, -1.0f, {31, 0, 0, 0}},
+        {-0.9f, -0.5f, -0.99f, 4.99f, {0, 0, 0, 4}},
+    };
+    for (const auto& c : cases) {
+        Sprite clipped;
+        clipped.load(canvas.renderer(), path, c.x, c.y, c.w, c.h);
+        EXPECT_TRUE(clipped.sourceRect == c.expected) << c.x << "," << c.y << "," << c.w;
+    }
+}
+
+TEST_F(SpriteTest, LoadFailuresAreReported) {
+    Sprite missing;
+    testing::internal::CaptureStdout();
+    missing.load(canvas.renderer(), "Resources/Assets/None.bmp", 1.0f, 2.0f, 3.0f, 4.0f);
+    std::string error = SDL_GetError();
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Surface for bitmap 'Resources/Assets/None.bmp' not loaded!\n" + error + "\n");
+    EXPECT_TRUE(missing.width == 1 && missing.height == 1);
+    EXPECT_TRUE(missing.sourceRect == (SDL_Rect{0, 0, 0, 0}));
+    missing.draw(5.0f, 5.0f);
+    EXPECT_EQ(canvas.paintedBox().w, 0);
+
+    Sprite noRenderer;
+    testing::internal::CaptureStdout();
+    noRenderer.load(nullptr, path);
+    error = SDL_GetError();
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              std::string("Texture for bitmap '") + path + "' not loaded!\n" + error + "\n");
+    EXPECT_EQ(noRenderer.texture, nullptr);
+    EXPECT_TRUE(noRenderer.width == 64 && noRenderer.height == 32);
+}
+
+} // namespace

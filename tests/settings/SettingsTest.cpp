@@ -1,0 +1,82 @@
+// Reading and rewriting Resources/Data/Settings.ini.
+#include "settings/Settings.h"
+#include "support/SdlSession.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char* const file = "Resources/Data/Settings.ini";
+
+std::string canonical(unsigned music, unsigned fx, unsigned w, unsigned h, int full) {
+    return "[Settings]\r\nMusicVolume=" + std::to_string(music) +
+           "\r\nFXVolume=" + std::to_string(fx) + "\r\nWindowWidth=" + std::to_string(w) +
+           "\r\nWindowHeight=" + std::to_string(h) + "\r\nFullscreen=" + std::to_string(full);
+}
+
+struct SettingsTest : testing::Test {
+    SdlSession sdl;
+};
+
+TEST_F(SettingsTest, NoFileGivesDefaultsAndCreatesTheFile) {
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &desktop), 0);
+    const auto w = static_cast<unsigned>(desktop.w), h = static_cast<unsigned>(desktop.h);
+    TestWorkspace workspace;
+    Settings settings;
+    EXPECT_EQ(settings.musicVolume, 100u);
+    EXPECT_EQ(settings.fxVolume, 100u);
+    EXPECT_EQ(settings.windowWidth, w);
+    EXPECT_EQ(settings.windowHeight, h);
+    EXPECT_TRUE(settings.fullscreen);
+    EXPECT_EQ(workspace.read(file), canonical(100, 100, w, h, 1));
+
+    TestWorkspace noFolder(TestWorkspace::Layout{true, false});
+    Settings unsaved;
+    EXPECT_EQ(unsaved.windowWidth, w);
+    EXPECT_TRUE(unsaved.fullscreen);
+    unsaved.save();
+    EXPECT_FALSE(noFolder.exists("Resources/Data"));
+}
+
+TEST_F(SettingsTest, ForeignLinesAreDroppedAndValuesKeptAsRead) {
+    TestWorkspace workspace;
+    workspace.write(file,
+                    "; by hand\r\n[Video]\r\n\r\nFXVolume=7\r\nName=x\r\nWindowWidth=800px\r\n"
+                    "MusicVolume=250\r\nWindowHeight=  600\r\nFullscreen=2\r\n");
+    Settings settings;
+    EXPECT_EQ(workspace.read(file), canonical(250, 7, 800, 600, 1));
+
+    // Bare line feeds; the first line of a key wins.
+    workspace.write(file, "MusicVolume=10\nFXVolume=20\nWindowWidth=640\nWindowHeight=480\n"
+                          "Fullscreen=0\nMusicVolume=99");
+    Settings second;
+    EXPECT_EQ(second.musicVolume, 10u);
+    EXPECT_FALSE(second.fullscreen);
+    EXPECT_EQ(workspace.read(file), canonical(10, 20, 640, 480, 0));
+}
+
+TEST_F(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
+    TestWorkspace workspace;
+    // Space before "=" or another case: not the key. Empty, a word, no "=": found, value 0.
+    const std::string text = "MusicVolume =50\r\nmusicvolume=40\r\nFXVolume=\r\nWindowWidth\r\n"
+                             "WindowHeight=tall\r\nFullscreen=true";
+    workspace.write(file, text);
+    Settings settings;
+    EXPECT_EQ(workspace.read(file), canonical(100, 0, 0, 0, 0));
+    EXPECT_FALSE(settings.fullscreen);
+
+    workspace.write(file, text);
+    uint32_t value = 77;
+    EXPECT_TRUE(settings.readValue("WindowHeight", value));
+    EXPECT_TRUE(settings.readValue("FXVolume", value));
+    EXPECT_EQ(value, 77u);
+    EXPECT_FALSE(settings.readValue("Volume", value));
+    workspace.remove(file);
+    EXPECT_FALSE(settings.readValue("FXVolume", value));
+}
+
+} // namespace
