@@ -1,0 +1,113 @@
+// Reading level files: line ends, ragged rows, empty and missing files, and
+// which file the game scene picks.
+#include "level/Level.h"
+#include "level/LevelGenerator.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+const char* const handMade = "Resources/Data/Level0.level";
+
+Level load(const TestWorkspace& workspace, const std::string& bytes) {
+    workspace.write(handMade, bytes);
+    Level level;
+    level.loadFromFile();
+    return level;
+}
+} // namespace
+
+TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
+    TestWorkspace workspace;
+    std::vector<std::string> rows(40);
+    for (int r = 0; r < 40; ++r) {
+        for (int c = 0; c < 40; ++c) {
+            rows[r] += (r * 7 + c * c) % 3 == 0 ? '1' : '0';
+        }
+    }
+    for (const std::string end : {"\r\n", "\n"}) {
+        std::string text;
+        for (const std::string& row : rows) {
+            text += row + end;
+        }
+        // With and without a line end after the last row.
+        for (const std::string& bytes : {text, text.substr(0, text.size() - end.size())}) {
+            const Level level = load(workspace, bytes);
+            EXPECT_EQ(level.width, 40.0f);
+            EXPECT_EQ(level.height, 40.0f);
+            ASSERT_EQ(level.rows, rows);
+            for (int r = 0; r < 40; ++r) {
+                for (int c = 0; c < 40; ++c) {
+                    ASSERT_EQ(level.isFloor(c, r), rows[r][c] == '1') << c << ", " << r;
+                }
+            }
+        }
+        // One more line end adds an empty last row, and the width is its length.
+        const Level level = load(workspace, text + end);
+        EXPECT_EQ(level.height, 41.0f);
+        EXPECT_EQ(level.width, 0.0f);
+        EXPECT_FALSE(level.isFloor(0, 0));
+    }
+}
+
+TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
+    TestWorkspace workspace;
+    // Cells past the last line's length are outside the map.
+    Level level = load(workspace, "1111\r\n11\r\n");
+    EXPECT_EQ(level.width, 2.0f);
+    EXPECT_TRUE(level.isFloor(1, 0));
+    EXPECT_FALSE(level.isFloor(2, 0));
+    // A short row is solid past its end.
+    level = load(workspace, "111\n1\n111\n");
+    EXPECT_EQ(level.width, 3.0f);
+    EXPECT_TRUE(level.isFloor(0, 1));
+    EXPECT_FALSE(level.isFloor(1, 1));
+    EXPECT_FALSE(level.isFloor(2, 1));
+    EXPECT_TRUE(level.isFloor(2, 2));
+    EXPECT_FALSE(level.isFloor(-1, 0));
+    EXPECT_FALSE(level.isFloor(0, 3));
+    // A CR without an LF is a (solid) cell, also at the very end.
+    level = load(workspace, "1\r1\r\n1\r11\r");
+    EXPECT_EQ(level.height, 2.0f);
+    EXPECT_EQ(level.rows[0], "1\r1");
+    EXPECT_EQ(level.rows[1], "1\r11\r");
+    EXPECT_EQ(level.width, 5.0f);
+    EXPECT_FALSE(level.isFloor(1, 0));
+    EXPECT_TRUE(level.isFloor(2, 0));
+}
+
+TEST(LevelFile, EmptyOrMissingFilesGiveAnEmptyMap) {
+    TestWorkspace workspace;
+    Level level = load(workspace, "");
+    EXPECT_TRUE(level.width == 0.0f && level.height == 0.0f);
+    workspace.remove(handMade);
+    level.loadFromFile();
+    EXPECT_TRUE(level.width == 0.0f && level.height == 0.0f && level.rows.empty());
+}
+
+TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {
+    TestWorkspace workspace;
+    workspace.write(handMade, "1\r\n");
+    EXPECT_EQ(Level::sceneFileName(), handMade);
+    Level level;
+    level.loadFromFile();
+    EXPECT_EQ(level.width, 1.0f);
+
+    EXPECT_EQ(Level::generatedFileName(9), "Resources/Data/level9.level");
+    std::srand(7);
+    LevelGenerator generator;
+    testing::internal::CaptureStdout();
+    generator.generate(Level::generatedFileName(0).c_str());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Level::sceneFileName(), "Resources/Data/level0.level");
+    Level generated;
+    generated.loadFromFile();
+    EXPECT_EQ(generated.width, static_cast<float>(generator.width));
+    EXPECT_EQ(generated.height, static_cast<float>(generator.height));
+    EXPECT_EQ(generated.rows, generator.tiles);
+    EXPECT_TRUE(generated.isFloor(1, 1));
+}

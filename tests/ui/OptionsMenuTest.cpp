@@ -1,0 +1,169 @@
+// The options menu: layout, the resolution list, full screen, Apply, Back and
+// slider drags, with the settings file checked after every activation.
+#include "ui/OptionsMenu.h"
+#include "support/SdlSession.h"
+#include "support/SoftwareCanvas.h"
+#include "support/TestWorkspace.h"
+#include "ui/ButtonSlider.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace {
+struct MenuRig {
+    SdlSession sdl;
+    TestWorkspace workspace;
+    SoftwareCanvas canvas{64, 64};
+    InputState input;
+    InputHandler handler{input};
+    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
+    Settings settings;
+    SDL_Window* window = SDL_CreateWindow("Quarrow", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
+    std::unique_ptr<OptionsMenu> menu;
+
+    MenuRig(uint32_t width, uint32_t height) {
+        writeBitmap(Button::bitmapPath, 8, 20, [](int, int) { return Rgb{90, 90, 90}; });
+        writeBitmap(ButtonSlider::knobPath, 10, 30, [](int, int) { return Rgb{220, 30, 30}; });
+        settings.window = window;
+        settings.musicVolume = 30;
+        settings.fxVolume = 70;
+        settings.windowWidth = width;
+        settings.windowHeight = height;
+        settings.fullscreen = false;
+        menu = std::make_unique<OptionsMenu>(canvas.renderer(), input, handler, text, settings);
+    }
+    ~MenuRig() {
+        menu.reset();
+        SDL_DestroyWindow(window);
+    }
+    // Selects a control and presses Return on it; the file must then hold
+    // exactly the record.
+    void activate(int index) {
+        menu->select(index);
+        input.pressed[InputState::Return] = true;
+        menu->update();
+        expectFileMatches();
+    }
+    void expectFileMatches() const {
+        EXPECT_EQ(workspace.read(Settings::filePath),
+                  "[Settings]\r\nMusicVolume=" + std::to_string(settings.musicVolume) +
+                      "\r\nFXVolume=" + std::to_string(settings.fxVolume) +
+                      "\r\nWindowWidth=" + std::to_string(settings.windowWidth) +
+                      "\r\nWindowHeight=" + std::to_string(settings.windowHeight) +
+                      "\r\nFullscreen=" + (settings.fullscreen ? "1" : "0"));
+    }
+    std::string label(int index) const { return menu->buttons[index]->label; }
+    ButtonSlider& slider(int index) const {
+        return static_cast<ButtonSlider&>(*menu->buttons[index]);
+    }
+};
+} // namespace
+
+TEST(OptionsMenu, ASizeOffTheListStartsLastAndCannotComeBack) {
+    MenuRig rig(1000, 800);
+    // clang-format off
+    const float centres[6][2] = {{600, 400}, {600, 480}, {600, 560},
+                                 {600, 640}, {500, 720}, {600, 720}};
+    // clang-format on
+    ASSERT_EQ(rig.menu->buttonCount, 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FLOAT_EQ(rig.menu->buttons[i]->x, centres[i][0]) << i;
+        EXPECT_FLOAT_EQ(rig.menu->buttons[i]->y, centres[i][1]) << i;
+    }
+    EXPECT_TRUE(rig.slider(0).committedValue == 30 && rig.slider(1).committedValue == 70);
+    EXPECT_TRUE(rig.label(3) == "Off" && rig.menu->selectedIndex() == 0);
+    EXPECT_EQ(rig.menu->resolutionIndex, 16);
+    EXPECT_EQ(rig.label(2), "1000 x 800");
+    rig.activate(2);
+    EXPECT_EQ(rig.menu->resolutionIndex, 0);
+    EXPECT_EQ(rig.label(2), "640 x 480");
+    EXPECT_EQ(rig.settings.windowWidth, 1000u);
+    rig.menu->resolutionIndex = 14;
+    rig.activate(2);
+    EXPECT_EQ(rig.label(2), "4096 x 2160");
+    rig.activate(2);
+    EXPECT_EQ(rig.label(2), "640 x 480");
+}
+
+TEST(OptionsMenu, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
+    MenuRig rig(1024, 768);
+    EXPECT_EQ(rig.menu->resolutionIndex, 3);
+    EXPECT_EQ(rig.label(2), "1024 x 768");
+    rig.activate(2);
+    EXPECT_EQ(rig.label(2), "1152 x 864");
+    EXPECT_EQ(rig.settings.windowWidth, 1024u);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(rig.window, &width, &height);
+    EXPECT_EQ(width, 640);
+    rig.settings.musicVolume = 55; // the new sliders start from the record
+    rig.activate(4);
+    EXPECT_TRUE(rig.settings.windowWidth == 1152 && rig.settings.windowHeight == 864);
+    SDL_GetWindowSize(rig.window, &width, &height);
+    EXPECT_TRUE(width == 1152 && height == 864) << width << " x " << height;
+    EXPECT_EQ(rig.menu->buttonCount, 6);
+    EXPECT_FLOAT_EQ(rig.menu->buttons[0]->x, 691.2f);
+    EXPECT_FLOAT_EQ(rig.menu->buttons[5]->y, 777.6f);
+    EXPECT_EQ(rig.slider(0).committedValue, 55u);
+    EXPECT_EQ(rig.label(2), "1152 x 864");
+    EXPECT_TRUE(rig.menu->resolutionIndex == 4 && rig.menu->selectedIndex() == 4);
+    // Again with nothing changed: the same size and the same selection.
+    rig.activate(4);
+    EXPECT_TRUE(rig.settings.windowWidth == 1152 && rig.menu->selectedIndex() == 4);
+}
+
+TEST(OptionsMenu, FullScreenTogglesAndBackClosesBothSaving) {
+    MenuRig rig(1000, 800);
+    testing::internal::CaptureStdout();
+    rig.activate(3);
+    EXPECT_TRUE(rig.settings.fullscreen && rig.label(3) == "On");
+    rig.activate(3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n0\n");
+    EXPECT_EQ(rig.label(3), "Off");
+    rig.workspace.remove(Settings::filePath);
+    rig.activate(5);
+    EXPECT_TRUE(rig.menu->closeRequested);
+}
+
+TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
+    MenuRig rig(1000, 800);
+    // Hovering alone changes nothing that is kept; Return commits once.
+    rig.input.mouseX = 560.0f;
+    rig.input.mouseY = 400.0f;
+    rig.menu->update();
+    EXPECT_TRUE(rig.slider(0).value == 10 && rig.slider(0).committedValue == 30);
+    rig.activate(0);
+    EXPECT_TRUE(rig.settings.musicVolume == 10 && rig.slider(0).committedValue == 10);
+    rig.input.mouseX = 620.0f;
+    rig.menu->update();
+    EXPECT_EQ(rig.settings.musicVolume, 10u);
+    // The held left button drags: a commit and a save at every step.
+    rig.input.mousePressed[InputState::MouseLeft] = true;
+    for (const auto [mouseX, volume] : {std::pair{560.0f, 10u}, {603.7f, 53u}, {649.0f, 99u}}) {
+        rig.input.mouseX = mouseX;
+        rig.menu->update();
+        EXPECT_TRUE(rig.settings.musicVolume == volume && rig.slider(0).committedValue == volume);
+        rig.expectFileMatches();
+    }
+    // Still held, onto the other slider: that one takes over.
+    rig.input.mouseX = 575.0f;
+    rig.input.mouseY = 480.0f;
+    rig.menu->update();
+    EXPECT_TRUE(rig.settings.fxVolume == 25 && rig.settings.musicVolume == 99);
+    rig.expectFileMatches();
+}
+
+TEST(OptionsMenu, AnOversizedStoredSizeIsCutInItsLabel) {
+    {
+        MenuRig rig(10000, 1000);
+        rig.activate(4);
+        EXPECT_EQ(rig.label(2), "10000 x 100");
+    }
+    MenuRig rig(4294967295u, 99999);
+    rig.activate(4);
+    EXPECT_EQ(rig.settings.windowWidth, 4294967295u);
+    EXPECT_LE(rig.label(2).size(), 11u);
+}
