@@ -1,7 +1,7 @@
 // One drawn frame of each screen, as the main loop draws it.
 #include "app/Clock.h"
 #include "app/Game.h"
-#include "support/SoftwareCanvas.h"
+#include "support/ScreenRig.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,22 +12,15 @@ namespace {
 constexpr int frameWidth = 1280;
 constexpr int frameHeight = 720;
 
-// The shared objects every screen is built from.
-struct Screen {
-    SoftwareCanvas canvas{frameWidth, frameHeight};
-    InputState input;
-    InputHandler handler{input};
-    Settings settings;
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 0}};
+// A 1280 x 720 screen in a scratch workspace of its own.
+struct Screen : ScreenRig {
     int32_t scene = 0;
 
-    Screen() {
+    Screen() : ScreenRig(frameWidth, frameHeight) {
         settings.windowWidth = frameWidth;
         settings.windowHeight = frameHeight;
     }
-    void clear() const {
-        SDL_RenderClear(canvas.renderer());
-    }
+    void clear() const { SDL_RenderClear(canvas.renderer()); }
 };
 
 void writeSquareLevel(int size) {
@@ -61,8 +54,8 @@ BENCHMARK(BM_OptionsMenuFrame)->Unit(benchmark::kMicrosecond);
 
 // An all-floor map of the given size, the player at its start.
 void BM_MapFrame(benchmark::State& state) {
-    writeSquareLevel(static_cast<int>(state.range(0)));
     Screen screen;
+    writeSquareLevel(static_cast<int>(state.range(0)));
     GameScene gameScene(screen.canvas.renderer(), screen.handler, screen.input, screen.text,
                         screen.settings);
     gameScene.update(0.011);

@@ -1,9 +1,7 @@
 // One-tile moves under the arrow keys, driven through the game scene's update
 // on small hand-made levels.
 #include "level/GameScene.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +13,10 @@ namespace {
 const char* const openFloor = "111\r\n111\r\n111\r\n";
 using Key = InputState::Key;
 
-struct SceneRig {
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{64, 64};
-    InputState input;
-    InputHandler handler{input};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
-    Settings settings;
+struct SceneRig : ScreenRig {
     std::unique_ptr<GameScene> scene;
 
-    explicit SceneRig(const char* level) {
+    explicit SceneRig(const char* level) : ScreenRig(64, 64) {
         writeBitmap(Character::sheetPath, 100, 128, [](int, int) { return Rgb{0, 0, 200}; });
         workspace.write("Resources/Data/Level0.level", level);
         settings.windowWidth = 1280;

@@ -2,26 +2,17 @@
 // invulnerability window, and the walk cycle on the test clock.
 #include "app/Clock.h"
 #include "level/GameScene.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-struct SceneRig {
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{64, 64};
-    InputState input;
-    InputHandler handler{input};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
-    Settings settings;
+struct SceneRig : ScreenRig {
     std::unique_ptr<GameScene> scene;
 
-    SceneRig() {
+    SceneRig() : ScreenRig(64, 64) {
         writeBitmap(Character::sheetPath, 100, 128, [](int, int) { return Rgb{0, 0, 200}; });
         workspace.write("Resources/Data/Level0.level", "111\r\n111\r\n111\r\n");
         scene = std::make_unique<GameScene>(canvas.renderer(), handler, input, text, settings);

@@ -1,9 +1,7 @@
 // Drawing the map and the player, read back pixel by pixel on a 1280 x 720
 // software canvas.
 #include "level/GameScene.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +19,11 @@ Rgb frame(int row, int column) {
     return Rgb{static_cast<uint8_t>(40 + 50 * column), static_cast<uint8_t>(60 * row), 200};
 }
 
-struct SceneRig {
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{1280, 720};
-    InputState input;
-    InputHandler handler{input};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
-    Settings settings;
+struct SceneRig : ScreenRig {
     std::unique_ptr<GameScene> scene;
 
     // A 2 x 2 mark in the tile's top-left corner shows where each copy starts.
-    SceneRig(const char* level, int tileSize) {
+    SceneRig(const char* level, int tileSize) : ScreenRig(1280, 720) {
         writeBitmap(Character::sheetPath, 100, 128,
                     [](int x, int y) { return frame(y / 32, x / 25); });
         writeBitmap(GameScene::tilesPath, tileSize, tileSize,

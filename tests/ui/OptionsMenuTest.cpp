@@ -1,9 +1,7 @@
 // The options menu: layout, the resolution list, full screen, Apply, Back and
 // slider drags, with the settings file checked after every activation.
 #include "ui/OptionsMenu.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 #include "ui/ButtonSlider.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +11,11 @@
 #include <utility>
 
 namespace {
-struct MenuRig {
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{64, 64};
-    InputState input;
-    InputHandler handler{input};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
-    Settings settings;
+struct MenuRig : ScreenRig {
     SDL_Window* window = SDL_CreateWindow("Quarrow", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
     std::unique_ptr<OptionsMenu> menu;
 
-    MenuRig(uint32_t width, uint32_t height) {
+    MenuRig(uint32_t width, uint32_t height) : ScreenRig(64, 64) {
         writeBitmap(Button::bitmapPath, 8, 20, [](int, int) { return Rgb{90, 90, 90}; });
         writeBitmap(ButtonSlider::knobPath, 10, 30, [](int, int) { return Rgb{220, 30, 30}; });
         settings.window = window;

@@ -1,0 +1,377 @@
+"""New Game, Continue and the game scene in a real 1000 x 800 window: the ten level files and what the game
+prints about them, the map drawn around the player under the camera, one-tile moves under the arrow keys,
+and which level file the scene shows."""
+
+import collections
+import math
+import time
+
+import harness
+from harness import Display, Game, Workdir, is_green_tint, settings_text
+
+BINARY, RESOURCES = harness.arguments()
+
+W, H = 1000, 800
+TILE = 128
+START = (1, 1)  # the player's start cell: map position (12.5 + 128, 128)
+FRAME_W, FRAME_H = 25, 32
+LEFT, UP, RIGHT, DOWN = 0, 1, 2, 3
+MAGENTA = (255, 0, 255)
+EMPTY = (5, 5)
+SETTINGS = settings_text(100, 100, W, H, False)
+LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
+
+
+# ----------------------------------------------------------------------------------------------------------
+# What the scene should look like
+
+
+class Sheet:
+    """A bitmap with its opaque runs per row (magenta is transparent), ready to be pasted."""
+
+    def __init__(self, img, x=0, y=0, w=None, h=None):
+        w = img.width - x if w is None else w
+        h = img.height - y if h is None else h
+        self.w, self.h, self.rows = w, h, []
+        for yy in range(y, y + h):
+            row = img.row(yy, x, x + w)
+            runs, start = [], None
+            for i in range(w + 1):
+                opaque = i < w and tuple(row[i * 3 : i * 3 + 3]) != MAGENTA
+                if opaque and start is None:
+                    start = i
+                elif not opaque and start is not None:
+                    runs.append((start, i, row[start * 3 : i * 3]))
+                    start = None
+            self.rows.append(runs)
+
+    def paste(self, buf, x, y):
+        for dy, runs in enumerate(self.rows):
+            yy = y + dy
+            if not 0 <= yy < H:
+                continue
+            for a, b, pixels in runs:
+                x0, x1 = max(x + a, 0), min(x + b, W)
+                if x0 < x1:
+                    off = (yy * W + x0) * 3
+                    buf[off : off + (x1 - x0) * 3] = pixels[(x0 - x - a) * 3 : (x1 - x - a) * 3]
+
+
+def stretch(img, x, y, w, h, dw, dh):
+    """The w x h part of img at (x, y) scaled to dw x dh by nearest-pixel sampling, as the renderer does."""
+    rows = []
+    for dy in range(dh):
+        sy = y + (2 * dy + 1) * h // (2 * dh)
+        src = img.row(sy, x, x + w)
+        rows.append(b"".join(src[sx * 3 : sx * 3 + 3] for sx in ((2 * dx + 1) * w // (2 * dw) for dx in range(dw))))
+    return harness.Image(dw, dh, b"".join(rows))
+
+
+class Art:
+    """The floor tile and the player's frames as the game scene draws them. Each frame sprite keeps the
+    whole sheet's size as its draw size, so a 25 x 32 frame is drawn stretched to the sheet's size."""
+
+    def __init__(self, work):
+        self.tile = Sheet(harness.load_picture(work.asset_path("Level1Tiles.bmp")))
+        sheet = harness.load_picture(work.asset_path("Player.bmp"))
+        self.player_w, self.player_h = sheet.width, sheet.height
+        self.frames = [
+            [
+                Sheet(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
+                for c in range(4)
+            ]
+            for r in range(4)
+        ]
+
+
+def scene_picture(art, rows, cell, facing=None, frame=0):
+    """The window as the game scene draws it with the player resting on `cell`; the player is left out
+    when facing is None. Positions follow the camera rule: the player's frame corner at the window centre."""
+    px, py = 12.5 + TILE * cell[0], float(TILE * cell[1])
+    cam_x, cam_y = px - W * 0.5, py - H * 0.5
+    buf = bytearray(W * H * 3)
+    width = len(rows[-1]) if rows else 0
+    for r, row in enumerate(rows):
+        y = math.trunc(TILE * r - cam_y)
+        if y >= H or y + art.tile.h <= 0:
+            continue
+        for c in range(width):
+            if c < len(row) and row[c] == "1":
+                x = math.trunc(TILE * c - cam_x)
+                if x < W and x + art.tile.w > 0:
+                    art.tile.paste(buf, x, y)
+    if facing is not None:
+        art.frames[facing][frame].paste(buf, math.trunc(px - cam_x), math.trunc(py - cam_y))
+    return bytes(buf)
+
+
+def mismatches(img, expected, skip=None, tol=8, limit=None):
+    """Pixels of img that differ from the expected raster by more than tol on some channel, with the first
+    of them; counting stops once it passes `limit`."""
+    assert (img.width, img.height) == (W, H), f"window picture is {img.width} x {img.height}"
+    bad, first = 0, None
+    for y in range(H):
+        got = img.row(y)
+        want = expected[y * W * 3 : (y + 1) * W * 3]
+        if got == want:
+            continue
+        for x in range(W):
+            if skip and skip[0] <= x < skip[0] + skip[2] and skip[1] <= y < skip[1] + skip[3]:
+                continue
+            i = x * 3
+            if max(abs(got[i + k] - want[i + k]) for k in range(3)) > tol:
+                bad += 1
+                if first is None:
+                    first = (x, y, tuple(got[i : i + 3]), tuple(want[i : i + 3]))
+        if limit is not None and bad > limit:
+            break
+    return bad, first
+
+
+MAX_BAD = 50  # the scene is drawn pixel for pixel; allow a few stray pixels, never a misplaced sprite
+
+
+def matches(img, expected):
+    return mismatches(img, expected, limit=MAX_BAD)[0] <= MAX_BAD
+
+
+def describe(img, expected, skip=None):
+    bad, first = mismatches(img, expected, skip)
+    if not bad:
+        return "no difference"
+    x, y, got, want = first
+    return f"{bad} pixels differ; first at ({x}, {y}): seen {got}, expected {want}"
+
+
+def wait_scene(game, art, rows, cell, facing, frames=(0,), what="the game scene"):
+    """Wait until the window shows the map with the player resting on `cell`, facing `facing` on one of
+    the given animation frames; return the screenshot."""
+    pictures = [scene_picture(art, rows, cell, facing, f) for f in frames]
+
+    def check(img):
+        return any(matches(img, p) for p in pictures)
+
+    try:
+        img, _ = game.wait_shot(check, timeout=10, what=what)
+    except AssertionError:
+        img = game.shot()
+        raise AssertionError(
+            f"{what}: the window does not show the map with the player on cell {cell}: "
+            + describe(img, pictures[0], (W // 2, H // 2, art.player_w, art.player_h))
+        ) from None
+    return img
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Level files
+
+
+def read_level(work, name):
+    data = work.read(name)
+    assert data.endswith(b"\r\n"), f"{name} does not end with CR LF"
+    lines = data[:-2].split(b"\r\n")
+    return data, [line.decode("ascii") for line in lines]
+
+
+def check_generated_level(name, data, rows):
+    height, width = len(rows), len(rows[0])
+    assert width in range(40, 151, 10) and height in range(40, 151, 10), f"{name} is {width} x {height}"
+    assert len(data) == height * (width + 2), f"{name} is {len(data)} bytes, expected {height * (width + 2)}"
+    for r, row in enumerate(rows):
+        assert len(row) == width, f"{name} row {r} has {len(row)} cells, expected {width}"
+        assert set(row) <= {"0", "1"}, f"{name} row {r} holds bytes other than 0 and 1: {row!r}"
+    assert rows[0][0] == "1" and rows[1][1] == "1", f"{name}: cells (0, 0) and (1, 1) must be floor"
+    for r in range(height):
+        assert rows[r][-2:] == "00", f"{name}: the last two columns must be solid (row {r})"
+    assert rows[-1] == rows[-2] == "0" * width, f"{name}: the last two rows must be solid"
+    # Every floor cell can be reached from the start.
+    floor = {(c, r) for r in range(height) for c in range(width) if rows[r][c] == "1"}
+    seen, todo = {START}, collections.deque([START])
+    while todo:
+        c, r = todo.popleft()
+        for n in ((c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)):
+            if n in floor and n not in seen:
+                seen.add(n)
+                todo.append(n)
+    assert seen == floor, f"{name}: {len(floor) - len(seen)} floor cells cannot be reached from the start"
+
+
+def expected_console(levels):
+    """Each map as printed (LF line ends), followed by its room list."""
+    text = []
+    for rows in levels:
+        text.extend(row + "\n" for row in rows)
+        across, down = len(rows[0]) // 10, len(rows) // 10
+        k = 1
+        for j in range(down):
+            for i in range(across):
+                text.append(f"room {k}: {10 * i}, {10 * j}\n")
+                k += 1
+    return "".join(text)
+
+
+def open_menu(game):
+    game.wait_window()
+    game.move(*EMPTY)
+    game.wait_shot(lambda img: img.bbox(is_green_tint), what="the main menu")
+
+
+def choose(game, entry):
+    """From a freshly shown menu ("New Game" selected) carry out "New Game" or "Continue" by keyboard."""
+    if entry == "Continue":
+        game.key("Up")
+        game.wait_selected((0.5 * W, 0.6 * H), '"Continue" selected')
+    game.key("Return")
+
+
+def escape(game):
+    game.key("Escape")
+    status = game.wait_exit()
+    assert status == 0, f"Escape ended the game with status {status}\n{game.diagnostics()}"
+
+
+def step(cell, facing):
+    dx, dy = {LEFT: (-1, 0), UP: (0, -1), RIGHT: (1, 0), DOWN: (0, 1)}[facing]
+    return cell[0] + dx, cell[1] + dy
+
+
+def floor(rows, cell):
+    c, r = cell
+    return 0 <= r < len(rows) and 0 <= c < len(rows[r]) and rows[r][c] == "1"
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Cases
+
+state = {}
+
+
+def new_game_levels_and_moves():
+    work = Workdir(RESOURCES, settings=SETTINGS)
+    state["work"] = work
+    art = Art(work)
+    with Display() as display, Game(display, BINARY, work) as game:
+        open_menu(game)
+        choose(game, "New Game")
+        harness.poll_until(lambda: all(work.exists(n) for n in LEVEL_NAMES), 15, "level0.level .. level9.level")
+        levels = []
+        for name in LEVEL_NAMES:
+            data, rows = read_level(work, name)
+            check_generated_level(name, data, rows)
+            levels.append(rows)
+        rows = levels[0]
+
+        start = wait_scene(game, art, rows, START, DOWN, what="the game scene after New Game")
+        work.keep_shot(start, "game_scene_start.png")
+        state["start_shot"] = start
+        state["levels"] = {n: work.read(n) for n in LEVEL_NAMES}
+
+        # A short press toward open floor: exactly one move of one tile, then the player rests there.
+        facing = next(f for f in (RIGHT, DOWN, LEFT, UP) if floor(rows, step(START, f)))
+        key = {LEFT: "Left", UP: "Up", RIGHT: "Right", DOWN: "Down"}[facing]
+        cell = step(START, facing)
+        game.key(key)
+        moved = wait_scene(game, art, rows, cell, facing, range(4), what=f"one move {key}")
+        work.keep_shot(moved, "game_scene_one_move.png")
+        # The view shifted by exactly one tile: the map part of the old picture, moved by 128 pixels.
+        dx, dy = (START[0] - cell[0]) * TILE, (START[1] - cell[1]) * TILE
+        for y in range(max(0, dy), min(H, H + dy)):
+            if H // 2 - TILE <= y < H // 2 + art.player_h + TILE:
+                continue  # the player's frame, old and new
+            x0, x1 = max(0, dx), min(W, W + dx)
+            assert moved.row(y, x0, x1) == start.row(y - dy, x0 - dx, x1 - dx), (
+                f"window row {y} is not the previous picture shifted by ({dx}, {dy})"
+            )
+        time.sleep(1.5)
+        still = game.shot()
+        assert any(matches(still, scene_picture(art, rows, cell, facing, f)) for f in range(4)), (
+            "the player went on moving after a single short press"
+        )
+
+        # Holding a key walks tile after tile at 150 pixels per second: a 2 s hold makes 2 or 3 moves.
+        path = [cell]
+        while len(path) < 5 and floor(rows, step(path[-1], DOWN)):
+            path.append(step(path[-1], DOWN))
+        assert len(path) >= 4, "expected three floor cells below the player in the first room"
+        game.hold_key("Down", 2.0)
+        time.sleep(1.2)
+
+        resting_pictures = [[scene_picture(art, rows, c, DOWN, f) for f in range(4)] for c in path]
+
+        def resting(img):
+            for k, pictures in enumerate(resting_pictures):
+                if any(matches(img, p) for p in pictures):
+                    return k + 1
+            return None
+
+        img, moves = game.wait_shot(resting, what="the player resting on a cell below")
+        moves -= 1
+        assert moves in (2, 3), f"holding Down for 2 s made {moves} one-tile moves, expected 2 or 3"
+        escape(game)
+
+    out = game.output().decode("latin-1")
+    expected = expected_console(levels)
+    assert expected in out, (
+        "standard output does not hold the ten maps each followed by its room list; "
+        f"it starts {out[:300]!r}"
+    )
+    first_rooms = [line for line in out.splitlines() if line.startswith("room ")][:2]
+    assert first_rooms == ["room 1: 0, 0", "room 2: 10, 0"], f"first room lines are {first_rooms}"
+
+
+def continue_shows_the_same_level():
+    work = state.get("work")
+    try:
+        assert work and "start_shot" in state, "needs the New Game case to have run"
+        with Display() as display, Game(display, BINARY, work) as game:
+            open_menu(game)
+            choose(game, "Continue")
+            art = Art(work)
+            _, rows = read_level(work, "level0.level")
+            img = wait_scene(game, art, rows, START, DOWN, what="the game scene after Continue")
+            first = state["start_shot"]
+            same = sum(1 for y in range(H) if img.row(y) == first.row(y))
+            assert same == H, f"{H - same} window rows differ from the start of the first run"
+            escape(game)
+        out = game.output()
+        assert b"room " not in out, "Continue generated levels"
+        for name, data in state["levels"].items():
+            assert work.read(name) == data, f"Continue changed {name}"
+    finally:
+        if work:
+            work.remove()
+
+
+# A hand-made level: LF line ends, 12 x 10, floor on a diagonal pattern and at the start.
+HAND_ROWS = [
+    "".join("1" if (c, r) == START or (c + 2 * r) % 5 == 0 else "0" for c in range(12)) for r in range(10)
+]
+HAND_LEVEL = ("\n".join(HAND_ROWS) + "\n").encode("ascii")
+
+
+def hand_made_level0_and_new_game():
+    # A hand-made Level0.level is played by Continue; after New Game the generated level0.level is played,
+    # on New Game and on every later Continue, although the hand-made file is still there.
+    with Display() as display, Workdir(RESOURCES, settings=SETTINGS, files={"Level0.level": HAND_LEVEL}) as work:
+        art = Art(work)
+        with Game(display, BINARY, work) as game:
+            open_menu(game)
+            choose(game, "Continue")
+            wait_scene(game, art, HAND_ROWS, START, DOWN, what="the hand-made Level0.level")
+            escape(game)
+        with Game(display, BINARY, work) as game:
+            open_menu(game)
+            choose(game, "New Game")
+            harness.poll_until(lambda: work.exists("level9.level"), 15, "level9.level")
+            _, rows = read_level(work, "level0.level")
+            wait_scene(game, art, rows, START, DOWN, what="the generated level0.level after New Game")
+            escape(game)
+        with Game(display, BINARY, work) as game:
+            open_menu(game)
+            choose(game, "Continue")
+            wait_scene(game, art, rows, START, DOWN, what="the generated level0.level on Continue")
+            escape(game)
+        assert work.read("Level0.level") == HAND_LEVEL, "the hand-made Level0.level was changed"
+
+
+harness.run_cases([new_game_levels_and_moves, continue_shows_the_same_level, hand_made_level0_and_new_game])

@@ -1,0 +1,88 @@
+"""The main menu in a real 1000 x 800 window: where its four entries sit, which one is tinted green, how
+hovering and the arrow keys move the selection, and that a click with "Quit" selected ends the game."""
+
+import harness
+from harness import Display, Game, Workdir, centre, is_green_tint, settings_text
+
+BINARY, RESOURCES = harness.arguments()
+
+W, H = 1000, 800
+# Entry centres: x = 0.5 W, y = 0.6 .. 0.9 H.
+ENTRIES = {"Continue": (500, 480), "New Game": (500, 560), "Options": (500, 640), "Quit": (500, 720)}
+EMPTY = (5, 5)  # a window point that no control covers
+
+
+def wait_selected(game, label):
+    return game.wait_selected(ENTRIES[label], f'"{label}" selected')
+
+
+def check_layout(img):
+    """Four entries, one band of drawn pixels each, centred on their places; only "New Game" is green."""
+    bands = harness.row_bands(img, harness.not_black, (0, 0, W, H))
+    assert len(bands) == 4, f"expected the four entries as four bands of drawn rows, found {bands}"
+    for (label, (cx, cy)), (y0, y1) in zip(ENTRIES.items(), bands):
+        box = img.bbox(harness.not_black, (0, y0, W, y1 - y0 + 1))
+        bx, by = centre(box)
+        assert abs(bx - cx) <= 2 and abs(by - cy) <= 2, f'"{label}" drawn centred at ({bx}, {by}), expected {(cx, cy)}'
+        greens = img.count(is_green_tint, (0, y0, W, y1 - y0 + 1))
+        if label == "New Game":
+            assert greens > 0, '"New Game" is not tinted green'
+        else:
+            assert greens == 0, f'"{label}" has {greens} green-tinted pixels but is not selected'
+            grey = img.count(lambda r, g, b: r > 0 and b > 0, (0, y0, W, y1 - y0 + 1))
+            assert grey > 0, f'"{label}" shows no untinted button pixels'
+
+
+def menu_navigation_and_quit():
+    settings = settings_text(100, 100, W, H, False)
+    with Display() as display, Workdir(RESOURCES, settings=settings) as work:
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            game.move(*EMPTY)
+            img = wait_selected(game, "New Game")
+            work.keep_shot(img, "main_menu_1000x800.png")
+            check_layout(img)
+
+            # Hovering selects.
+            game.move(*ENTRIES["Quit"])
+            work.keep_shot(wait_selected(game, "Quit"), "main_menu_hover_quit.png")
+
+            # With the pointer back on empty space the keys move the selection, wrapping at both ends.
+            game.move(*EMPTY)
+            for key, label in [
+                ("Down", "Continue"),
+                ("Up", "Quit"),
+                ("Down", "Continue"),
+                ("Down", "New Game"),
+                ("Down", "Options"),
+                ("Down", "Quit"),
+            ]:
+                game.key(key)
+                wait_selected(game, label)
+
+            # A click anywhere activates the selected entry: "Quit" ends the game.
+            game.click()
+            status = game.wait_exit()
+            assert status == 0, f'"Quit" ended the game with status {status}\n{game.diagnostics()}'
+        assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
+        assert work.read("Settings.ini") == settings, "quitting changed Settings.ini"
+
+
+def return_quits_after_hover():
+    # Hover "Quit", keep the pointer on it and press Return: the hovered entry is the one carried out.
+    settings = settings_text(100, 100, W, H, False)
+    with Display() as display, Workdir(RESOURCES, settings=settings, savedata=b"ABCDEFGH") as work:
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            game.move(*EMPTY)
+            wait_selected(game, "New Game")
+            game.move(*ENTRIES["Quit"])
+            wait_selected(game, "Quit")
+            game.key("Return")
+            status = game.wait_exit()
+            assert status == 0, f'"Quit" ended the game with status {status}'
+        assert work.read("SaveData.bin") == b"ABCDEFGH", f"SaveData.bin is {work.read('SaveData.bin')!r}"
+        assert not work.exists("level0.level"), '"Quit" generated levels'
+
+
+harness.run_cases([menu_navigation_and_quit, return_quits_after_hover])

@@ -1,0 +1,258 @@
+"""The options menu in a real window: its layout on a 1000 x 800 window, dragging the volume sliders with
+the mouse while Settings.ini follows, stepping the resolution and applying it to the window, full screen
+on and off under a window manager, and that a restarted game opens as it was saved."""
+
+import math
+import re
+import time
+
+import harness
+from harness import SCREEN_H, SCREEN_W, Display, Game, Workdir, is_green_tint, settings_text
+
+BINARY, RESOURCES = harness.arguments()
+
+EMPTY = (5, 5)  # a window point that no control covers, at any of the sizes used here
+
+
+def options_layout(w, h):
+    """Control centres by index, for a window of w x h."""
+    w, h = float(w), float(h)
+    return [
+        (0.6 * w, 0.5 * h),  # music slider
+        (0.6 * w, 0.6 * h),  # effects slider
+        (0.6 * w, 0.7 * h),  # resolution
+        (0.6 * w, 0.8 * h),  # full screen
+        (0.5 * w, 0.9 * h),  # Apply
+        (0.6 * w, 0.9 * h),  # Back
+    ]
+
+
+def menu_layout(w, h):
+    return [(0.5 * w, f * h) for f in (0.6, 0.7, 0.8, 0.9)]
+
+
+def settings_values(work):
+    """The five values of Settings.ini, or None while the file is being rewritten."""
+    try:
+        text = work.read("Settings.ini").decode("ascii")
+    except (OSError, UnicodeDecodeError):
+        return None
+    m = re.fullmatch(
+        r"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\n"
+        r"WindowHeight=(\d+)\r\nFullscreen=([01])",
+        text,
+    )
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+def wait_settings(work, test, what, timeout=4):
+    try:
+        return harness.poll_value(lambda: settings_values(work), lambda v: v is not None and test(v), timeout, what, 0.02)
+    except AssertionError as e:
+        raise AssertionError(f"{e}; Settings.ini holds {work.read('Settings.ini')!r}") from None
+
+
+def open_options(game, w, h):
+    game.move(*EMPTY)
+    game.wait_selected(menu_layout(w, h)[1], '"New Game" selected in the fresh menu')
+    game.key("Down")
+    game.wait_selected(menu_layout(w, h)[2], '"Options" selected')
+    game.key("Return")
+    return game.wait_selected(options_layout(w, h)[0], "the music slider selected in the options menu")
+
+
+class Knob:
+    """The slider knob bitmap; a knob shows the committed value v when its pixels sit with their centre
+    v pixels right of the bar's left edge, on the bar's vertical centre."""
+
+    def __init__(self, work):
+        self.img = harness.load_picture(work.asset_path("Slider.bmp"))
+
+    def shown_at(self, shot, bar_x, bar_y, value):
+        x0 = math.trunc(bar_x - 50 + value - self.img.width / 2)
+        y0 = math.trunc(bar_y - self.img.height / 2)
+        for y in range(self.img.height):
+            for x in range(self.img.width):
+                want = self.img.pixel(x, y)
+                if want == (255, 0, 255):
+                    continue  # transparent
+                got = shot.pixel(x0 + x, y0 + y)
+                if max(abs(a - b) for a, b in zip(got, want)) > 8:
+                    return False
+        return True
+
+    def value(self, shot, bar_x, bar_y):
+        """The value the knob of the bar centred at (bar_x, bar_y) shows, or None."""
+        return next((v for v in range(-10, 111) if self.shown_at(shot, bar_x, bar_y, v)), None)
+
+
+def layout_drag_and_resolution():
+    W, H = 1000, 800
+    with Display() as display, Workdir(RESOURCES, settings=settings_text(30, 40, W, H, False)) as work:
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            img = open_options(game, W, H)
+            work.keep_shot(img, "options_1000x800.png")
+            ctrl = options_layout(W, H)
+            assert ctrl[:2] == [(600, 400), (600, 480)]
+
+            # The music bar is 100 pixels wide whatever its label; its knob shows the stored volume 30.
+            x0, _, x1, _ = img.bbox(is_green_tint)
+            assert 550 <= x0 <= 552 and 647 <= x1 <= 649, f"music slider bar spans x {x0}..{x1}, expected 550..649"
+            knob = Knob(work)
+            assert knob.shown_at(img, 600, 400, 30), f"music knob shows {knob.value(img, 600, 400)}, expected 30"
+            assert knob.shown_at(img, 600, 480, 40), f"effects knob shows {knob.value(img, 600, 480)}, expected 40"
+
+            # Captions are left-aligned at 40 % of the width, on their control's row.
+            for row_y, caption in zip((400, 480, 560, 640), ("Music Volume", "FX Volume", "Resolution", "FullScreen")):
+                box = img.bbox(harness.not_black, (300, row_y - 20, 240, 40))
+                assert box and 400 <= box[0] <= 403, f'caption "{caption}" starts at {box and box[0]}, expected x 400'
+
+            # The arrow keys walk through the six controls and wrap at both ends.
+            steps = [("Down", 1), ("Down", 2), ("Down", 3), ("Down", 4), ("Down", 5), ("Down", 0), ("Up", 5)]
+            for key, index in steps:
+                game.key(key)
+                game.wait_selected(ctrl[index], f"control {index} after {key}")
+            game.key("Down")
+            game.wait_selected(ctrl[0], "the music slider again")
+
+            # Dragging the music slider: the value follows the mouse and is saved while the button is down.
+            xs = [560, 570, 580, 590, 600, 610, 620]
+
+            def music_follows(i):
+                wait_settings(work, lambda v: v[0] == xs[i] - 550, f"MusicVolume={xs[i] - 550} while dragging")
+
+            game.drag([(x, 400) for x in xs], during=music_follows)
+            game.move(*EMPTY)
+            game.wait_shot(lambda img: knob.shown_at(img, 600, 400, 70), what="the music knob at 70")
+            expected = settings_text(70, 40, W, H, False)
+            assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
+
+            # Effects slider from its right end (100) past its left end (0): both ends are inside the bar,
+            # and leaving the bar with the button down keeps the last value.
+            fx_points = [(650, 480, 100), (600, 480, 50), (550, 480, 0), (540, 480, 0)]
+
+            def fx_follows(i):
+                want = fx_points[i][2]
+                wait_settings(work, lambda v: v[1] == want, f"FXVolume={want} with the mouse at x {fx_points[i][0]}")
+
+            game.drag([p[:2] for p in fx_points], step_pause=0.15, during=fx_follows)
+            game.move(*EMPTY)
+            time.sleep(0.2)
+            expected = settings_text(70, 0, W, H, False)
+            assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
+            img = game.wait_shot(lambda img: knob.shown_at(img, 600, 480, 0), what="the effects knob at 0")[0]
+            work.keep_shot(img, "options_after_drag.png")
+
+            # From 1000 x 800 (not in the list) the resolution steps 640x480, 800x600, 848x480, 1024x768;
+            # nothing changes until Apply.
+            game.key("Down")
+            game.wait_selected(ctrl[2], "the resolution control")
+            for _ in range(4):
+                game.key("Return")
+                time.sleep(0.15)
+            assert game.geometry() == (250, 50, W, H), f"the window changed before Apply: {game.geometry()}"
+            assert work.read("Settings.ini") == expected, "stepping the resolution changed Settings.ini"
+            game.key("Down")
+            game.key("Down")
+            game.wait_selected(ctrl[4], '"Apply"')
+            game.key("Return")
+            harness.poll_until(lambda: game.geometry() == (250, 50, 1024, 768), 5, "a 1024 x 768 window")
+            wait_settings(work, lambda v: v == (70, 0, 1024, 768, 0), "Settings.ini with 1024 x 768")
+            assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
+            ctrl = options_layout(1024, 768)
+            img = game.wait_selected(ctrl[4], '"Apply" laid out for 1024 x 768')
+            work.keep_shot(img, "options_1024x768.png")
+            game.key("Up")
+            game.wait_selected(ctrl[3], "the full-screen control laid out for 1024 x 768")
+            game.key("Down")
+            game.key("Down")
+            game.wait_selected(ctrl[5], '"Back" laid out for 1024 x 768')
+
+            # Back: the main menu is laid out again for the new size, "Options" still selected.
+            game.key("Return")
+            menu = menu_layout(1024, 768)
+            img = game.wait_selected(menu[2], '"Options" in the main menu for 1024 x 768')
+            work.keep_shot(img, "main_menu_1024x768.png")
+            for index in (1, 0, 3):
+                game.key("Up")
+                game.wait_selected(menu[index], f"main menu entry {index} for 1024 x 768")
+            game.key("Escape")
+            status = game.wait_exit()
+            assert status == 0, f"Escape ended the game with status {status}"
+        assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
+
+        # A restarted game opens as saved.
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            geometry = game.geometry()
+            assert geometry == (250, 50, 1024, 768), f"restarted window at {geometry}, expected (250, 50, 1024, 768)"
+            game.move(*EMPTY)
+            game.wait_selected(menu_layout(1024, 768)[1], '"New Game" after the restart')
+            game.key("Escape")
+            assert game.wait_exit() == 0
+
+
+def covers_screen(img):
+    """True when nothing of the white root window shows in the parts of the screen away from the menu."""
+    for region in ((1100, 0, SCREEN_W - 1100, SCREEN_H), (0, 850, 1100, SCREEN_H - 850)):
+        if img.count(lambda r, g, b: r or g or b, region):
+            return False
+    return True
+
+
+def full_screen_toggle():
+    W, H = 1000, 800
+    ctrl = options_layout(W, H)
+    with Display(wm=True) as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            assert game.geometry()[2:] == (W, H), f"window {game.geometry()} under openbox"
+            open_options(game, W, H)
+            for index in (1, 2, 3):
+                game.key("Down")
+                game.wait_selected(ctrl[index], f"control {index}")
+            game.key("Return")
+            wait_settings(work, lambda v: v[4] == 1, "Fullscreen=1 after the toggle")
+            time.sleep(0.3)
+            assert game.geometry()[2:] == (W, H), "the toggle changed the window before Apply"
+            game.key("Down")
+            game.wait_selected(ctrl[4], '"Apply"')
+            game.key("Return")
+            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 8, "a full-screen window")
+            shot = harness.poll_value(display.screenshot, covers_screen, 8, "the game covering the screen")
+            work.keep_shot(shot, "options_fullscreen.png")
+            assert harness.near(harness.green_centre(shot), ctrl[4]), (
+                f'"Apply" not selected at {ctrl[4]} in full screen: green at {harness.green_centre(shot)}'
+            )
+            assert work.read("Settings.ini") == settings_text(100, 100, W, H, True)
+            game.key("Escape")
+            assert game.wait_exit() == 0, "Escape in full screen did not end the game with status 0"
+        assert re.search(rb"(^|\n)1\r?\n", game.output()), f"the toggle did not print 1: {game.output()!r}"
+
+        # The restarted game opens in full screen; toggling back and applying restores the window.
+        with Game(display, BINARY, work) as game:
+            game.wait_window()
+            harness.poll_until(
+                lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 8, "a full-screen window at start"
+            )
+            open_options(game, W, H)
+            for index in (1, 2, 3):
+                game.key("Down")
+                game.wait_selected(ctrl[index], f"control {index}")
+            game.key("Return")
+            wait_settings(work, lambda v: v[4] == 0, "Fullscreen=0 after the toggle")
+            game.key("Down")
+            game.wait_selected(ctrl[4], '"Apply"')
+            game.key("Return")
+            harness.poll_until(lambda: game.geometry()[2:] == (W, H), 8, "a 1000 x 800 window again")
+            shot = harness.poll_value(display.screenshot, lambda s: not covers_screen(s), 8, "the screen uncovered")
+            work.keep_shot(shot, "options_windowed_again.png")
+            assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
+            game.move(*EMPTY)
+            game.key("Escape")
+            assert game.wait_exit() == 0
+        assert re.search(rb"(^|\n)0\r?\n", game.output()), f"the toggle did not print 0: {game.output()!r}"
+
+
+harness.run_cases([layout_drag_and_resolution, full_screen_toggle])
