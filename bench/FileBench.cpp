@@ -13,7 +13,7 @@
 namespace {
 // The maps are printed as the game prints them, into the void.
 class QuietStdout {
-public:
+  public:
     QuietStdout() : saved(dup(fileno(stdout))) {
         std::fflush(stdout);
         std::freopen("/dev/null", "w", stdout);
@@ -26,7 +26,7 @@ public:
     QuietStdout(const QuietStdout&) = delete;
     QuietStdout& operator=(const QuietStdout&) = delete;
 
-private:
+  private:
     int saved;
 };
 

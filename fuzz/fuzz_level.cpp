@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool unterminated = size > 0 && data[size - 1] != '\n';
     require(level.rows.size() == static_cast<size_t>(lines + (unterminated ? 1 : 0)),
             "one row per line");
-    require(level.width == (level.rows.empty() ? 0.0f : static_cast<float>(level.rows.back().size())),
+    require(level.width ==
+                (level.rows.empty() ? 0.0f : static_cast<float>(level.rows.back().size())),
             "the width is the last row's length");
     // A sprite without a texture: the drawing loop reads every cell, draws nothing.
     level.tileSprite = std::make_unique<Sprite>();

@@ -13,8 +13,8 @@ int32_t Clock::now() {
     if (manual) {
         return manualNow;
     }
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() -
-                                                                          processStart);
+    auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - processStart);
     return static_cast<int32_t>(elapsed.count());
 }
 
@@ -23,6 +23,10 @@ void Clock::setManual(int32_t ms) {
     manualNow = ms;
 }
 
-void Clock::advance(int32_t ms) { manualNow += ms; }
+void Clock::advance(int32_t ms) {
+    manualNow += ms;
+}
 
-void Clock::useWallClock() { manual = false; }
+void Clock::useWallClock() {
+    manual = false;
+}

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class Clock {
-public:
+  public:
     // Milliseconds since the process started, or the hand-set value.
     static int32_t now();
     // Freeze the clock at `ms`; it then moves only through advance().

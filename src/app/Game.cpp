@@ -17,7 +17,9 @@ void reportStartupFailure(const char* what) {
     std::getchar();
 }
 
-double since(int32_t earlier) { return static_cast<double>(Clock::now() - earlier); }
+double since(int32_t earlier) {
+    return static_cast<double>(Clock::now() - earlier);
+}
 } // namespace
 
 Game::Game(InputState& inputState, InputHandler& inputHandler)
@@ -99,9 +101,13 @@ void Game::updateGameScene() {
     gameScene->update(updateElapsed);
 }
 
-bool Game::loadSaveData() { return saveData.readFrom(saveDataPath); }
+bool Game::loadSaveData() {
+    return saveData.readFrom(saveDataPath);
+}
 
-void Game::writeSaveData() { saveData.writeTo(saveDataPath); }
+void Game::writeSaveData() {
+    saveData.writeTo(saveDataPath);
+}
 
 void Game::shutdown() {
     writeSaveData();

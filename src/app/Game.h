@@ -17,7 +17,7 @@
 #include <memory>
 
 class Game {
-public:
+  public:
     static constexpr const char* saveDataPath = "Resources/Data/SaveData.bin";
     static constexpr const char* title = "Quarrow";
     // An update needs more than this many milliseconds since the last one ended.
@@ -56,7 +56,7 @@ public:
     int32_t lastUpdateTime = 0;
     double updateElapsed = 0.0;
 
-private:
+  private:
     void update();
     void drawFrame();
 };

@@ -18,7 +18,9 @@ Character::Character(SDL_Renderer* renderer, Level& level, float frameWidth, flo
     }
 }
 
-void Character::changeHealth(int32_t amount) { addHealth(amount); }
+void Character::changeHealth(int32_t amount) {
+    addHealth(amount);
+}
 
 void Character::addHealth(int32_t amount) {
     health += amount;

@@ -12,7 +12,7 @@
 enum class Facing : int32_t { Left = 0, Up = 1, Right = 2, Down = 3 };
 
 class Character {
-public:
+  public:
     static constexpr const char* sheetPath = "Resources/Assets/Player.bmp";
     static constexpr int facingCount = 4;
     static constexpr int frameCount = 4;
@@ -45,6 +45,6 @@ public:
     int32_t currentFrame = 0;
     bool dead = false;
 
-protected:
+  protected:
     void addHealth(int32_t amount);
 };

@@ -74,8 +74,8 @@ void Player::moveStep() {
         scene.turnOver = 1;
         return;
     }
-    const auto length = static_cast<float>(std::sqrt(static_cast<double>(dx) * dx +
-                                                     static_cast<double>(dy) * dy));
+    const auto length =
+        static_cast<float>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
     if (dx != 0.0f || dy != 0.0f) {
         dx /= length;
         dy /= length;

@@ -7,7 +7,7 @@
 class GameScene;
 
 class Player final : public Character {
-public:
+  public:
     Player(SDL_Renderer* renderer, Level& level, InputState& input, GameScene& scene,
            float frameWidth, float frameHeight, float x, float y);
 
@@ -31,7 +31,7 @@ public:
     float targetY = 0.0f;
     bool moving = false;
 
-private:
+  private:
     // Range checks on the float cell position come before any cell is read.
     bool canEnter(float candidateX, float candidateY) const;
     void startMove(float candidateX, float candidateY);

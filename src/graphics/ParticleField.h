@@ -17,7 +17,7 @@ struct Particle {
 };
 
 class ParticleField {
-public:
+  public:
     static constexpr const char* bitmapPath = "Resources/Assets/ParticleBitmap.bmp";
 
     explicit ParticleField(SDL_Renderer* renderer);

@@ -5,7 +5,7 @@
 #include <SDL.h>
 
 class Sprite {
-public:
+  public:
     // Clip values of -1 mean "none". Failures are printed; the sprite then
     // simply draws nothing.
     void load(SDL_Renderer* renderer, const char* path, float clipX, float clipY, float clipW,

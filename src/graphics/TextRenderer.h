@@ -9,7 +9,7 @@ struct TextSize {
 };
 
 class TextRenderer {
-public:
+  public:
     static constexpr const char* fontPath = "Resources/Assets/DejaVuSans.ttf";
     static constexpr int pointSize = 12;
 

@@ -6,7 +6,7 @@
 #include <SDL.h>
 
 class InputHandler {
-public:
+  public:
     explicit InputHandler(InputState& inputState);
 
     // Handles every pending event in queue order.
@@ -16,6 +16,6 @@ public:
     SDL_Event lastEvent{};
     bool quitRequested = false;
 
-private:
+  private:
     void handle(const SDL_Event& event);
 };

@@ -8,7 +8,7 @@
 #include <array>
 
 class InputState {
-public:
+  public:
     enum Key { Escape, Up, Down, Left, Right, X, Z, R, Return, KeyCount };
     enum MouseButton { MouseLeft, MouseRight, MouseButtonCount };
 

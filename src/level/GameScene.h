@@ -10,7 +10,7 @@
 #include <memory>
 
 class GameScene {
-public:
+  public:
     static constexpr const char* tilesPath = "Resources/Assets/Level1Tiles.bmp";
     static constexpr int tileSize = 128;
 

@@ -17,7 +17,9 @@ bool readRow(std::istream& file, std::string& row) {
     return true;
 }
 
-bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
+bool fileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 } // namespace
 
 std::string Level::generatedFileName(int n) {
@@ -29,7 +31,9 @@ std::string Level::sceneFileName() {
     return fileExists(generated) ? generated : "Resources/Data/Level0.level";
 }
 
-void Level::loadFromFile() { loadFromFile(sceneFileName()); }
+void Level::loadFromFile() {
+    loadFromFile(sceneFileName());
+}
 
 void Level::loadFromFile(const std::string& path) {
     // Two passes: count the rows, then read them into a table of that size.

@@ -9,7 +9,7 @@
 #include <vector>
 
 class Level {
-public:
+  public:
     // Where "New Game" writes level n.
     static std::string generatedFileName(int n);
     // The file the game scene plays: the first generated level when there is

@@ -27,7 +27,8 @@ void LevelGenerator::drawRooms() {
     // and height, rows outer and columns inner.
     roomsAcross = std::rand() % 12 + 4;
     roomsDown = std::rand() % 12 + 4;
-    rooms.assign(static_cast<size_t>(roomsDown), std::vector<Room>(static_cast<size_t>(roomsAcross)));
+    rooms.assign(static_cast<size_t>(roomsDown),
+                 std::vector<Room>(static_cast<size_t>(roomsAcross)));
     for (int j = 0; j < roomsDown; ++j) {
         for (int i = 0; i < roomsAcross; ++i) {
             Room& room = rooms[j][i];
@@ -58,8 +59,8 @@ void LevelGenerator::carve() {
             // Along the room's centre row, to left of the right edge of the
             // last room in that row.
             const int row = room.y + room.height / 2;
-            tiles[row].replace(0, lastInRow.x + lastInRow.width,
-                               lastInRow.x + lastInRow.width, '1');
+            tiles[row].replace(0, lastInRow.x + lastInRow.width, lastInRow.x + lastInRow.width,
+                               '1');
         }
     }
 }

@@ -13,7 +13,7 @@ struct Room {
 };
 
 class LevelGenerator {
-public:
+  public:
     void generate(const char* path);
 
     std::vector<std::string> tiles;
@@ -23,7 +23,7 @@ public:
     int roomsAcross = 0;
     int roomsDown = 0;
 
-private:
+  private:
     void drawRooms();
     void carve();
     // The map as printed and as written (CR LF after every row).

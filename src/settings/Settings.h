@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class Settings {
-public:
+  public:
     static constexpr const char* filePath = "Resources/Data/Settings.ini";
     // Used when the desktop's display mode cannot be queried: small enough
     // for any screen.

@@ -28,4 +28,6 @@ void Button::render() {
     textRenderer.drawText(label.c_str(), x - labelWidth / 2.0f, y - labelHeight / 2.0f);
 }
 
-void Button::setLabel(const char* text) { label = text; }
+void Button::setLabel(const char* text) {
+    label = text;
+}

@@ -9,7 +9,7 @@
 #include <string>
 
 class Button {
-public:
+  public:
     static constexpr const char* bitmapPath = "Resources/Assets/Button.bmp";
 
     Button(SDL_Renderer* renderer, TextRenderer& textRenderer, const char* label, float x, float y);

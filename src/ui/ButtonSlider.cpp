@@ -10,7 +10,9 @@ ButtonSlider::ButtonSlider(SDL_Renderer* renderer, TextRenderer& textRenderer, c
 }
 
 // The knob goes before the bar and the label.
-ButtonSlider::~ButtonSlider() { knob.reset(); }
+ButtonSlider::~ButtonSlider() {
+    knob.reset();
+}
 
 bool ButtonSlider::isMouseOver(float mouseX, float mouseY) {
     if (!Button::isMouseOver(mouseX, mouseY)) {

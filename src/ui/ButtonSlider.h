@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class ButtonSlider final : public Button {
-public:
+  public:
     static constexpr const char* knobPath = "Resources/Assets/Slider.bmp";
     static constexpr int barWidth = 100;
 

@@ -28,7 +28,9 @@ MainMenu::MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler&
 }
 
 // The options menu goes first, then the entries (in the base).
-MainMenu::~MainMenu() { optionsMenu.reset(); }
+MainMenu::~MainMenu() {
+    optionsMenu.reset();
+}
 
 void MainMenu::buildButtons() {
     const auto width = static_cast<float>(settings.windowWidth);

@@ -9,7 +9,7 @@
 enum class MainMenuAction : int32_t { None = 0, NewGame = 1, Continue = 2, Options = 3 };
 
 class MainMenu final : public Menu {
-public:
+  public:
     MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
              TextRenderer& textRenderer, Settings& settings, int32_t& scene);
     ~MainMenu() override;

@@ -5,7 +5,9 @@ Menu::Menu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHa
     : renderer(renderer), inputState(inputState), inputHandler(inputHandler),
       textRenderer(textRenderer), settings(settings) {}
 
-Menu::~Menu() { releaseButtons(); }
+Menu::~Menu() {
+    releaseButtons();
+}
 
 void Menu::navigate() {
     for (int i = 0; i < buttonCount; ++i) {

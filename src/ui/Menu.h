@@ -12,7 +12,7 @@
 #include <vector>
 
 class Menu {
-public:
+  public:
     Menu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
          TextRenderer& textRenderer, Settings& settings);
     virtual ~Menu();
@@ -39,7 +39,7 @@ public:
     int buttonCount = 0;
     int selected = 0;
 
-protected:
+  protected:
     // Whether the press on the selected control should stay standing.
     bool selectedIsSlider();
 };

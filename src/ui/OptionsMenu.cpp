@@ -8,9 +8,9 @@
 
 namespace {
 constexpr std::pair<int, int> resolutions[OptionsMenu::currentSizeIndex] = {
-    {640, 480},   {800, 600},   {848, 480},   {1024, 768},  {1152, 864},  {1280, 720},
-    {1280, 960},  {1360, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050},
-    {1768, 992},  {1920, 1080}, {3840, 2160}, {4096, 2160},
+    {640, 480},  {800, 600},   {848, 480},   {1024, 768},  {1152, 864},  {1280, 720},
+    {1280, 960}, {1360, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050},
+    {1768, 992}, {1920, 1080}, {3840, 2160}, {4096, 2160},
 };
 
 struct Caption {
@@ -24,7 +24,9 @@ constexpr Caption captions[] = {
     {"FullScreen", 0.8f},
 };
 
-const char* onOff(bool on) { return on ? "On" : "Off"; }
+const char* onOff(bool on) {
+    return on ? "On" : "Off";
+}
 
 // Truncates toward zero; a size beyond 32 bits (only from a hand-edited file)
 // stays the largest one instead of overflowing.
@@ -36,9 +38,8 @@ uint32_t toPixels(float size) {
 }
 } // namespace
 
-OptionsMenu::OptionsMenu(SDL_Renderer* renderer, InputState& inputState,
-                         InputHandler& inputHandler, TextRenderer& textRenderer,
-                         Settings& settings)
+OptionsMenu::OptionsMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
+                         TextRenderer& textRenderer, Settings& settings)
     : Menu(renderer, inputState, inputHandler, textRenderer, settings) {
     buildControls();
     selected = MusicSlider;
@@ -60,15 +61,17 @@ void OptionsMenu::buildControls() {
     buttons.clear();
     buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
                                                      settings.musicVolume, column, 0.5f * height));
-    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
-                                                     settings.fxVolume, column, 0.6f * height));
+    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ", settings.fxVolume,
+                                                     column, 0.6f * height));
     // Measured for these texts; the labels shown are set just below.
     buttons.push_back(
         std::make_unique<Button>(renderer, textRenderer, "1000 x 1000", column, 0.7f * height));
-    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "On", column, 0.8f * height));
+    buttons.push_back(
+        std::make_unique<Button>(renderer, textRenderer, "On", column, 0.8f * height));
     buttons.push_back(
         std::make_unique<Button>(renderer, textRenderer, "Apply", 0.5f * width, 0.9f * height));
-    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "Back", column, 0.9f * height));
+    buttons.push_back(
+        std::make_unique<Button>(renderer, textRenderer, "Back", column, 0.9f * height));
     buttonCount = static_cast<int>(buttons.size());
 
     buttons[FullScreen]->setLabel(onOff(settings.fullscreen));
@@ -150,7 +153,8 @@ void OptionsMenu::render() {
     for (const Caption& caption : captions) {
         const TextSize size = TextRenderer::measureText(caption.text);
         textRenderer.drawText(caption.text, 0.4f * width,
-                              caption.heightFactor * height - static_cast<float>(size.height) / 2.0f);
+                              caption.heightFactor * height -
+                                  static_cast<float>(size.height) / 2.0f);
     }
     for (auto& button : buttons) {
         button->render();

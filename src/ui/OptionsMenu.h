@@ -6,7 +6,7 @@
 #include <utility>
 
 class OptionsMenu final : public Menu {
-public:
+  public:
     enum Control { MusicSlider, FxSlider, Resolution, FullScreen, Apply, Back, ControlCount };
     // Index of the entry that stands for the current window size.
     static constexpr int currentSizeIndex = 16;
@@ -32,7 +32,7 @@ public:
     float pendingWidth = 0.0f;
     float pendingHeight = 0.0f;
 
-private:
+  private:
     void commitSlider(Control control, uint32_t& setting);
     void toggleFullScreen();
     void applyResolution();

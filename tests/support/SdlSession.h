@@ -5,7 +5,7 @@
 #include <SDL_ttf.h>
 
 class SdlSession {
-public:
+  public:
     SdlSession() {
         SDL_Init(SDL_INIT_VIDEO);
         TTF_Init();

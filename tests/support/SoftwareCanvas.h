@@ -9,13 +9,11 @@ struct Rgb {
     uint8_t r = 0;
     uint8_t g = 0;
     uint8_t b = 0;
-    bool operator==(const Rgb& other) const {
-        return r == other.r && g == other.g && b == other.b;
-    }
+    bool operator==(const Rgb& other) const { return r == other.r && g == other.g && b == other.b; }
 };
 
 class SoftwareCanvas {
-public:
+  public:
     SoftwareCanvas(int width, int height);
     ~SoftwareCanvas();
     SoftwareCanvas(const SoftwareCanvas&) = delete;
@@ -29,7 +27,7 @@ public:
     // w and h are 0 when there is none.
     SDL_Rect paintedBox(Rgb background = {}) const;
 
-private:
+  private:
     SDL_Surface* surface;
     SDL_Renderer* softwareRenderer;
 };
@@ -37,7 +35,8 @@ private:
 // Writes a 24-bit BMP of the given size filled by `colourAt(x, y)`.
 template <typename ColourAt>
 void writeBitmap(const char* path, int width, int height, ColourAt colourAt) {
-    SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
+    SDL_Surface* image =
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb c = colourAt(x, y);

@@ -4,9 +4,9 @@
 #include <string>
 
 class TestWorkspace {
-public:
+  public:
     struct Layout {
-        bool assets = true; // copy the repository's Resources/Assets
+        bool assets = true;     // copy the repository's Resources/Assets
         bool dataFolder = true; // create Resources/Data
     };
 
@@ -24,7 +24,7 @@ public:
     bool exists(const std::string& relative) const;
     void remove(const std::string& relative) const;
 
-private:
+  private:
     std::string root;
     std::string previous;
 };
