@@ -1,0 +1,208 @@
+"""The game killed outright (SIGKILL) at random moments while it writes its files: during a slider drag,
+which rewrites Settings.ini at every update, and during "New Game", which writes ten level files. Whatever
+the moment, every Settings.ini and level file left behind must be whole: the old one or the new one, never
+a torn or empty file. The moments are drawn from a seeded generator; the seed is printed and can be given
+back through QUARROW_KILL_SEED to replay a failing series."""
+
+import os
+import random
+import re
+import signal
+import subprocess
+import threading
+import time
+
+import harness
+from harness import Display, Game, Workdir, settings_text
+
+BINARY, RESOURCES = harness.arguments()
+
+SEED = int(os.environ.get("QUARROW_KILL_SEED", str(time.time_ns() % 1_000_000_007)))
+print(f"kill moments drawn with QUARROW_KILL_SEED={SEED}", flush=True)
+
+W, H = 1000, 800
+EMPTY = (5, 5)
+NEW_GAME, OPTIONS, MUSIC_SLIDER = (500, 560), (500, 640), (600, 400)
+BAR_LEFT = 550  # the music slider's bar spans 550..650: the value is the pointer's offset from 550
+SLIDER_RUNS = 20
+NEW_GAME_RUNS = 20
+LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
+
+SETTINGS_FORM = re.compile(
+    rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\nWindowHeight=(\d+)"
+    rb"\r\nFullscreen=([01])"
+)
+
+
+def settings_values(data):
+    m = SETTINGS_FORM.fullmatch(data)
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+def data_files(work):
+    return set(os.listdir(work.data_path()))
+
+
+def kill_now(game):
+    if game.proc.poll() is None:
+        os.kill(game.proc.pid, signal.SIGKILL)
+
+
+def reap_killed(game):
+    status = game.proc.wait(timeout=10)
+    assert status == -signal.SIGKILL, f"the game ended with status {status} before it could be killed\n{game.diagnostics()}"
+
+
+class Watcher(threading.Thread):
+    """Reads Settings.ini over and over while the game rewrites it; any read that is not the whole file
+    in its six-line form is kept, so a reader never sees a file that is torn or empty either."""
+
+    def __init__(self, path):
+        super().__init__(daemon=True)
+        self.path, self.stop, self.reads, self.bad, self.music = path, threading.Event(), 0, [], None
+
+    def run(self):
+        while not self.stop.is_set() and not self.bad:
+            try:
+                with open(self.path, "rb") as f:
+                    data = f.read()
+            except FileNotFoundError:
+                data = None
+            values = settings_values(data) if data is not None else None
+            if values is None:
+                self.bad.append(data)
+            else:
+                self.music = values[0]
+                self.reads += 1
+
+    def halt(self):
+        self.stop.set()
+        self.join(timeout=10)
+
+
+def slider_drag_killed():
+    rng = random.Random(SEED)
+    changed = reads = 0
+    with Display() as display, Workdir(RESOURCES, settings=settings_text(37, 64, W, H, False)) as work:
+        for run in range(SLIDER_RUNS):
+            before = work.read("Settings.ini")
+            old = settings_values(before)
+            assert old is not None, f"run {run}: Settings.ini is not in its six-line form at the start: {before!r}"
+            first = rng.choice([v for v in range(0, 101) if v != old[0]])
+            delay = rng.uniform(0.0, 0.5)
+            pointer = random.Random(f"{SEED}/{run}")  # how many moves fit before the kill varies
+            with Game(display, BINARY, work) as game:
+                game.wait_window()
+                game.move(*EMPTY)
+                game.wait_selected(NEW_GAME, f'run {run}: "New Game" selected in the fresh menu')
+                game.key("Down")
+                game.wait_selected(OPTIONS, f'run {run}: "Options" selected')
+                game.key("Return")
+                game.wait_selected(MUSIC_SLIDER, f"run {run}: the music slider selected")
+                visited = {first}
+                game.move(BAR_LEFT + first, MUSIC_SLIDER[1])
+                watcher = Watcher(work.data_path("Settings.ini"))
+                watcher.start()
+                display.mouse_down()
+                try:
+                    # The drag is live once the file holds the value under the pointer; from then on the
+                    # file is rewritten at every update, and the kill comes at a random moment among them.
+                    harness.poll_until(lambda: watcher.bad or watcher.music == first, 5,
+                                       f"run {run}: MusicVolume={first} in Settings.ini after the press", 0.005)
+                    timer = threading.Timer(delay, kill_now, (game,))
+                    timer.start()
+                    try:
+                        while game.proc.poll() is None and not watcher.bad:
+                            value = pointer.randrange(0, 101)
+                            visited.add(value)
+                            display.run("xdotool", "mousemove", "--window", game.window,
+                                        str(BAR_LEFT + value), str(MUSIC_SLIDER[1]), check=False)
+                    finally:
+                        timer.join()
+                finally:
+                    display.mouse_up()
+                    watcher.halt()
+                assert not watcher.bad, f"run {run}: Settings.ini read while being rewritten: {watcher.bad[0]!r}"
+                reap_killed(game)
+            reads += watcher.reads
+            after = work.read("Settings.ini")
+            got = settings_values(after)
+            assert got is not None, f"run {run}: Settings.ini torn by the kill: {after!r}"
+            assert got[1:] == old[1:], f"run {run}: the kill changed other settings: {got} after {old}"
+            assert got[0] in visited, f"run {run}: MusicVolume={got[0]} is none of the values dragged over"
+            extra = data_files(work) - {"Settings.ini", "Settings.ini.tmp"}
+            assert not extra, f"run {run}: unexpected files in Resources/Data: {sorted(extra)}"
+            changed += after != before
+    print(f"{SLIDER_RUNS} kills during a drag, Settings.ini read {reads} times meanwhile; "
+          f"it changed in {changed} of the runs", flush=True)
+
+
+def check_level(name, data):
+    assert data.endswith(b"\r\n"), f"{name} is cut short: {len(data)} bytes, ending {data[-20:]!r}"
+    rows = data[:-2].split(b"\r\n")
+    width, height = len(rows[0]), len(rows)
+    assert width in range(40, 151, 10) and height in range(40, 151, 10), f"{name} is {width} x {height}"
+    for r, row in enumerate(rows):
+        assert re.fullmatch(rb"[01]{%d}" % width, row), f"{name} row {r} is not {width} cells of 0/1: {row[:60]!r}"
+
+
+def identity(path):
+    try:
+        st = os.stat(path)
+    except FileNotFoundError:
+        return None
+    return st.st_ino, st.st_mtime_ns, st.st_size
+
+
+def new_game_killed():
+    rng = random.Random(SEED + 1)
+    tally = {"before": 0, "during": 0, "after": 0}
+    allowed = set(LEVEL_NAMES) | {n + ".tmp" for n in LEVEL_NAMES} | {"Settings.ini", "Settings.ini.tmp"}
+    with Display() as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
+        level0 = work.data_path("level0.level")
+        for run in range(NEW_GAME_RUNS):
+            old = {n: identity(work.data_path(n)) for n in LEVEL_NAMES}
+            on_first_file = run % 2 == 1
+            with Game(display, BINARY, work) as game:
+                game.wait_window()
+                game.move(*EMPTY)
+                game.wait_selected(NEW_GAME, f'run {run}: "New Game" selected in the fresh menu')
+                # Generation starts within two updates (about 20 ms) of the press reaching the game, so the
+                # moments are counted from the press itself; xdotool takes some milliseconds to send it.
+                press = subprocess.Popen(["xdotool", "keydown", "Return"], env=display.env,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                try:
+                    if on_first_file:
+                        # Right after the first new file is in place, while the other nine are written.
+                        harness.poll_until(lambda: identity(level0) != old["level0.level"], 10,
+                                           f"run {run}: a new level0.level", 0)
+                        end = time.perf_counter() + rng.uniform(0.0, 0.001)
+                        while time.perf_counter() < end:
+                            pass
+                    else:
+                        time.sleep(rng.uniform(0.0, 0.06))
+                    kill_now(game)
+                finally:
+                    press.wait(timeout=harness.TOOL_TIMEOUT)
+                    display.run("xdotool", "keyup", "Return")
+                reap_killed(game)
+            rewritten = []
+            for n in LEVEL_NAMES:
+                if not work.exists(n):
+                    assert old[n] is None, f"run {run}: {n} disappeared"
+                    continue
+                check_level(f"run {run}: {n}", work.read(n))
+                if identity(work.data_path(n)) != old[n]:
+                    rewritten.append(n)
+            # The files are written in order, so the new ones are always the first few.
+            assert rewritten == LEVEL_NAMES[: len(rewritten)], f"run {run}: new files {rewritten} are not a prefix"
+            extra = data_files(work) - allowed
+            assert not extra, f"run {run}: unexpected files in Resources/Data: {sorted(extra)}"
+            assert settings_values(work.read("Settings.ini")), f"run {run}: Settings.ini is {work.read('Settings.ini')!r}"
+            tally["before" if not rewritten else "during" if len(rewritten) < 10 else "after"] += 1
+    print(f"{NEW_GAME_RUNS} kills around New Game: {tally['before']} before the first file, "
+          f"{tally['during']} between files, {tally['after']} after the last", flush=True)
+    assert tally["during"] > 0, "no kill landed while the level files were being written"
+
+
+harness.run_cases([slider_drag_killed, new_game_killed])
