@@ -421,8 +421,11 @@ class Game:
     """The game binary running in a work dir on a display. Use as a context manager: on leaving the
     block the process is killed by its PID if it is still running."""
 
-    def __init__(self, display, binary, workdir):
+    def __init__(self, display, binary, workdir, env=None, prefix=()):
+        """`env` adds to the display's environment; `prefix` is a command the game is started through
+        (for example another user's identity)."""
         self.display, self.binary, self.workdir = display, binary, workdir
+        self.extra_env, self.prefix = dict(env or {}), list(prefix)
         self.proc = None
         self.window = None
         self.out_path = os.path.join(workdir.path, "stdout.txt")
@@ -438,9 +441,10 @@ class Game:
     def start(self):
         env = dict(self.display.env)
         env["SDL_VIDEODRIVER"] = "x11"
+        env.update(self.extra_env)
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
             self.proc = subprocess.Popen(
-                [self.binary],
+                self.prefix + [self.binary],
                 cwd=self.workdir.path,
                 stdin=subprocess.DEVNULL,
                 stdout=out,
@@ -458,9 +462,12 @@ class Game:
         with open(self.out_path, "rb") as f:
             return f.read()
 
-    def diagnostics(self):
+    def stderr(self):
         with open(self.err_path, "rb") as f:
-            err = f.read()
+            return f.read()
+
+    def diagnostics(self):
+        err = self.stderr()
         return f"stdout: {self.output()[-2000:]!r}\nstderr: {err[-2000:]!r}"
 
     def _alive(self):

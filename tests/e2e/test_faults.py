@@ -353,28 +353,6 @@ def no_data_folder_new_game_plays_an_empty_map():
         assert listing(work.path) == before, f"new files appeared: {sorted(listing(work.path) - before)}"
 
 
-class GameAs(Game):
-    """The game started through a command prefix (here: another user's identity)."""
-
-    def __init__(self, display, binary, workdir, prefix):
-        super().__init__(display, binary, workdir)
-        self.prefix = prefix
-
-    def start(self):
-        env = dict(self.display.env)
-        env["SDL_VIDEODRIVER"] = "x11"
-        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.proc = subprocess.Popen(
-                self.prefix + [self.binary],
-                cwd=self.workdir.path,
-                stdin=subprocess.DEVNULL,
-                stdout=out,
-                stderr=err,
-                env=env,
-                preexec_fn=harness._die_with_parent,
-            )
-
-
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
@@ -414,7 +392,7 @@ def read_only_data_folder_left_untouched():
             assert probe.returncode == 3, "could not make Resources/Data read-only for the game"
             before = listing(work.path)
             art = Art(work)
-            with GameAs(display, binary, work, prefix) as game:
+            with Game(display, binary, work, prefix=prefix) as game:
                 game.wait_window()
                 game.move(*EMPTY)
                 game.wait_selected(menu_entry(1), '"New Game" selected in the fresh menu')

@@ -66,28 +66,13 @@ def resident_driver_preload():
     return " ".join(runtime + drivers[:1])
 
 
-class SanitizedGame(Game):
-    def start(self):
-        env = dict(self.display.env)
-        env["SDL_VIDEODRIVER"] = "x11"
-        env.update(sanitizer_env())
-        preload = resident_driver_preload()
-        if preload:
-            env["LD_PRELOAD"] = preload
-        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.proc = subprocess.Popen(
-                [self.binary],
-                cwd=self.workdir.path,
-                stdin=subprocess.DEVNULL,
-                stdout=out,
-                stderr=err,
-                env=env,
-                preexec_fn=harness._die_with_parent,
-            )
-
-    def stderr(self):
-        with open(self.err_path, "rb") as f:
-            return f.read()
+def sanitized_game(display, work):
+    """The sanitizer-built game with leak checking on and the OpenGL driver kept resident."""
+    env = sanitizer_env()
+    preload = resident_driver_preload()
+    if preload:
+        env["LD_PRELOAD"] = preload
+    return Game(display, BINARY, work, env=env)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -222,7 +207,7 @@ def unreleased_sdl_objects_still_reported():
 def session_ends_without_leaks():
     W, H = 1000, 800
     with Display() as display, Workdir(RESOURCES, settings=settings_text(50, 50, W, H, False)) as work:
-        with SanitizedGame(display, BINARY, work) as game:
+        with sanitized_game(display, work) as game:
 
             def step(key, expected, what):
                 game.key(key, hold=HOLD)
