@@ -35,7 +35,6 @@ MainMenu::~MainMenu() {
 void MainMenu::buildButtons() {
     const auto width = static_cast<float>(settings.windowWidth);
     const auto height = static_cast<float>(settings.windowHeight);
-    buttons.clear();
     for (const Entry& entry : entries) {
         buttons.push_back(std::make_unique<Button>(renderer, textRenderer, entry.label,
                                                    0.5f * width, entry.heightFactor * height));

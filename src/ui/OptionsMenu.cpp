@@ -58,7 +58,6 @@ void OptionsMenu::buildControls() {
     const auto width = static_cast<float>(settings.windowWidth);
     const auto height = static_cast<float>(settings.windowHeight);
     const float column = 0.6f * width;
-    buttons.clear();
     buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
                                                      settings.musicVolume, column, 0.5f * height));
     buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ", settings.fxVolume,
