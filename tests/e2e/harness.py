@@ -9,6 +9,7 @@ when the test leaves its `with` block, and dies with the test process should tha
 
 import ctypes
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -212,6 +213,18 @@ def settings_text(music, fx, width, height, fullscreen):
         f"Fullscreen={1 if fullscreen else 0}",
     ]
     return "\r\n".join(lines).encode("ascii")
+
+
+def check_level_file(name, data):
+    """A generated level as written: h rows of w bytes of 0/1, each followed by CR LF, w and h
+    multiples of 10 in 40..150. Returns the rows."""
+    assert data.endswith(b"\r\n"), f"{name} is cut short: {len(data)} bytes, ending {data[-20:]!r}"
+    rows = data[:-2].split(b"\r\n")
+    width, height = len(rows[0]), len(rows)
+    assert width in range(40, 151, 10) and height in range(40, 151, 10), f"{name} is {width} x {height}"
+    for r, row in enumerate(rows):
+        assert re.fullmatch(rb"[01]{%d}" % width, row), f"{name} row {r} is not {width} cells of 0/1: {row[:60]!r}"
+    return rows
 
 
 class Workdir:

@@ -128,16 +128,6 @@ def check_printed_maps(out):
     return maps
 
 
-def check_level_file(name, data):
-    """A generated level: h rows of w bytes of 0/1, each followed by CR LF, w and h multiples of 10 in 40..150."""
-    assert data.endswith(b"\r\n"), f"{name} does not end with CR LF ({len(data)} bytes)"
-    rows = data[:-2].split(b"\r\n")
-    width, height = len(rows[0]), len(rows)
-    assert width in range(40, 151, 10) and height in range(40, 151, 10), f"{name} is {width} x {height}"
-    for r, row in enumerate(rows):
-        assert re.fullmatch(rb"[01]{%d}" % width, row), f"{name} row {r} is not {width} cells of 0/1: {row[:60]!r}"
-
-
 class Art:
     """The floor tile and the player's down-facing first frame as the game draws them: magenta is
     transparent (black on the cleared frame) and the frame is stretched 4 times to 100 x 128."""
@@ -311,7 +301,7 @@ def missing_assets_keyboard_still_works():
         )
         check_printed_maps(out)
         for name in LEVEL_NAMES:
-            check_level_file(name, work.read(name))
+            harness.check_level_file(name, work.read(name))
         assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
         assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
 

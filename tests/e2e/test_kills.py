@@ -137,15 +137,6 @@ def slider_drag_killed():
           f"it changed in {changed} of the runs", flush=True)
 
 
-def check_level(name, data):
-    assert data.endswith(b"\r\n"), f"{name} is cut short: {len(data)} bytes, ending {data[-20:]!r}"
-    rows = data[:-2].split(b"\r\n")
-    width, height = len(rows[0]), len(rows)
-    assert width in range(40, 151, 10) and height in range(40, 151, 10), f"{name} is {width} x {height}"
-    for r, row in enumerate(rows):
-        assert re.fullmatch(rb"[01]{%d}" % width, row), f"{name} row {r} is not {width} cells of 0/1: {row[:60]!r}"
-
-
 def identity(path):
     try:
         st = os.stat(path)
@@ -191,7 +182,7 @@ def new_game_killed():
                 if not work.exists(n):
                     assert old[n] is None, f"run {run}: {n} disappeared"
                     continue
-                check_level(f"run {run}: {n}", work.read(n))
+                harness.check_level_file(f"run {run}: {n}", work.read(n))
                 if identity(work.data_path(n)) != old[n]:
                     rewritten.append(n)
             # The files are written in order, so the new ones are always the first few.
