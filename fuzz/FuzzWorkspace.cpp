@@ -17,7 +17,8 @@ void removeWorkspace() {
 }
 } // namespace
 
-void enterFuzzWorkspace() {
+// libFuzzer calls this once, before the first input.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string pattern = (fs::temp_directory_path() / "quarrow-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         std::abort();
@@ -26,6 +27,7 @@ void enterFuzzWorkspace() {
     fs::create_directories(fs::path(workspace) / "Resources" / "Data");
     fs::current_path(workspace);
     std::atexit(removeWorkspace);
+    return 0;
 }
 
 void writeInput(const std::string& path, const uint8_t* data, size_t size) {

@@ -5,11 +5,6 @@
 
 #include <algorithm>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterFuzzWorkspace();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = "Resources/Data/Level0.level";
     writeInput(path, data, size);

@@ -3,11 +3,6 @@
 #include "FuzzWorkspace.h"
 #include "settings/Settings.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterFuzzWorkspace();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeInput(Settings::filePath, data, size);
     const Settings first;
