@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -14,9 +13,6 @@ namespace {
 class GameTest : public testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                   TextRenderer::fontPath,
-                                   std::filesystem::copy_options::skip_existing);
         workspace.write(Settings::filePath, "WindowWidth=320\nWindowHeight=240\nFullscreen=0");
         Clock::setManual(0);
     }

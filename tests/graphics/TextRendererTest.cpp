@@ -6,17 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace {
 
 struct TextRendererTest : testing::Test {
-    void SetUp() override {
-        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                   TextRenderer::fontPath,
-                                   std::filesystem::copy_options::skip_existing);
-    }
     // Every pixel after drawing "Quarrow" at (x, y) on a cleared canvas.
     std::vector<Rgb> drawnAt(float x, float y) {
         canvas.clear();

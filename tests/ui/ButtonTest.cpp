@@ -6,15 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 struct ButtonTest : testing::Test {
     void SetUp() override {
-        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                   TextRenderer::fontPath,
-                                   std::filesystem::copy_options::skip_existing);
         // 20 pixels high and all magenta, so that only the label shows.
         writeBitmap(Button::bitmapPath, 10, 20, [](int, int) { return Rgb{255, 0, 255}; });
     }

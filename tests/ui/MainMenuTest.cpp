@@ -6,16 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 
 namespace {
 
 struct MainMenuTest : testing::Test {
     void SetUp() override {
-        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                   TextRenderer::fontPath,
-                                   std::filesystem::copy_options::skip_existing);
         writeBitmap(Button::bitmapPath, 10, 20, [](int, int) { return Rgb{100, 100, 100}; });
         settings = std::make_unique<Settings>();
         settings->windowWidth = 1000;
