@@ -1,6 +1,6 @@
 // One drawn frame of each screen, as the main loop draws it.
-#include "app/Clock.h"
 #include "app/Game.h"
+#include "core/Clock.h"
 #include "support/ScreenRig.h"
 
 #include <benchmark/benchmark.h>

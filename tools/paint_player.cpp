@@ -143,7 +143,8 @@ void limb(Frame& f, int xTop, int yTop, int xBottom, int yBottom, int width, cha
         const float t = yBottom == yTop
                             ? 0.0f
                             : static_cast<float>(y - yTop) / static_cast<float>(yBottom - yTop);
-        const int cx = static_cast<int>(std::lround(xTop + (xBottom - xTop) * t));
+        const int cx = static_cast<int>(
+            std::lround(static_cast<float>(xTop) + static_cast<float>(xBottom - xTop) * t));
         const int x0 = cx - width / 2;
         fill(f, x0, y, x0 + width - 1, y, y >= splitRow ? lower : upper);
     }

@@ -11,10 +11,10 @@ namespace {
 // Signed distance from the centre of pixel (x, y) to the edge of a w x h
 // rectangle with rounded corners: negative inside, positive outside.
 float roundedRectDistance(int x, int y, int w, int h, float radius) {
-    const float px = std::fabs(static_cast<float>(x) + 0.5f - w * 0.5f);
-    const float py = std::fabs(static_cast<float>(y) + 0.5f - h * 0.5f);
-    const float qx = px - (w * 0.5f - radius);
-    const float qy = py - (h * 0.5f - radius);
+    const float px = std::fabs(static_cast<float>(x) + 0.5f - static_cast<float>(w) * 0.5f);
+    const float py = std::fabs(static_cast<float>(y) + 0.5f - static_cast<float>(h) * 0.5f);
+    const float qx = px - (static_cast<float>(w) * 0.5f - radius);
+    const float qy = py - (static_cast<float>(h) * 0.5f - radius);
     const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
     const float inside = std::min(std::max(qx, qy), 0.0f);
     return outside + inside - radius;
@@ -32,8 +32,10 @@ struct PanelStyle {
 
 // How much a rim pixel faces the light: +1 top-left, -1 bottom-right.
 float facingLight(int x, int y, int w, int h) {
-    const float nx = (static_cast<float>(x) + 0.5f - w * 0.5f) / (w * 0.5f);
-    const float ny = (static_cast<float>(y) + 0.5f - h * 0.5f) / (h * 0.5f);
+    const float nx = (static_cast<float>(x) + 0.5f - static_cast<float>(w) * 0.5f) /
+                     (static_cast<float>(w) * 0.5f);
+    const float ny = (static_cast<float>(y) + 0.5f - static_cast<float>(h) * 0.5f) /
+                     (static_cast<float>(h) * 0.5f);
     // The vertical term dominates so the long top and bottom rims read clearly
     // even after the game stretches the panel sideways.
     return std::clamp(-(0.45f * nx + 1.0f * ny) * 1.6f, -1.0f, 1.0f);

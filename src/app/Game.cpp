@@ -1,6 +1,6 @@
 #include "app/Game.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 #include <SDL_ttf.h>
 
@@ -29,21 +29,25 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     TTF_Init();
     settings = std::make_unique<Settings>();
     createWindow();
-    renderer = SDL_CreateRenderer(window, -1, 0);
-    if (renderer == nullptr) {
+    renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
+    if (!renderer) {
         reportStartupFailure("Renderer");
     }
-    settings->window = window;
+    settings->window = window.get();
     loadSaveData();
-    particleField = std::make_unique<ParticleField>(renderer);
-    textRenderer = std::make_unique<TextRenderer>(renderer, SDL_Color{255, 255, 255, 0});
+    particleField = std::make_unique<ParticleField>(renderer.get());
+    textRenderer = std::make_unique<TextRenderer>(renderer.get(), SDL_Color{255, 255, 255, 0});
+}
+
+Game::~Game() {
+    release();
 }
 
 bool Game::createWindow() {
     const Uint32 flags = settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    window = SDL_CreateWindow(title, 250, 50, static_cast<int>(settings->windowWidth),
-                              static_cast<int>(settings->windowHeight), flags);
-    if (window == nullptr) {
+    window.reset(SDL_CreateWindow(title, windowX, windowY, static_cast<int>(settings->windowWidth),
+                                  static_cast<int>(settings->windowHeight), flags));
+    if (!window) {
         reportStartupFailure("Window");
         return false;
     }
@@ -73,20 +77,20 @@ void Game::update() {
 }
 
 void Game::drawFrame() {
-    SDL_RenderClear(renderer);
+    SDL_RenderClear(renderer.get());
     if (menu) {
         menu->render();
     } else if (gameScene) {
         gameScene->render();
     }
     particleField->draw();
-    SDL_RenderPresent(renderer);
+    SDL_RenderPresent(renderer.get());
 }
 
 void Game::updateMenuScene() {
     gameScene.reset();
     if (!menu) {
-        menu = std::make_unique<MainMenu>(renderer, inputState, inputHandler, *textRenderer,
+        menu = std::make_unique<MainMenu>(renderer.get(), inputState, inputHandler, *textRenderer,
                                           *settings, scene);
     }
     menu->update();
@@ -95,8 +99,8 @@ void Game::updateMenuScene() {
 void Game::updateGameScene() {
     menu.reset();
     if (!gameScene) {
-        gameScene = std::make_unique<GameScene>(renderer, inputHandler, inputState, *textRenderer,
-                                                *settings);
+        gameScene = std::make_unique<GameScene>(renderer.get(), inputHandler, inputState,
+                                                *textRenderer, *settings);
     }
     gameScene->update(updateElapsed);
 }
@@ -110,19 +114,24 @@ void Game::writeSaveData() {
 }
 
 void Game::shutdown() {
+    if (released) {
+        return;
+    }
     writeSaveData();
+    release();
+}
+
+void Game::release() {
+    if (released) {
+        return;
+    }
+    released = true;
     menu.reset();
     gameScene.reset();
     particleField.reset();
     textRenderer.reset();
-    if (renderer != nullptr) {
-        SDL_DestroyRenderer(renderer);
-        renderer = nullptr;
-    }
-    if (window != nullptr) {
-        SDL_DestroyWindow(window);
-        window = nullptr;
-    }
+    renderer.reset();
+    window.reset();
     settings.reset();
     TTF_Quit();
     SDL_Quit();

@@ -3,6 +3,7 @@
 // objects; runs one scene at a time (0 the main menu, 1 the game scene) on
 // fixed update and frame intervals; tears everything down in order.
 #include "app/SaveData.h"
+#include "core/SdlHandles.h"
 #include "graphics/ParticleField.h"
 #include "graphics/TextRenderer.h"
 #include "input/InputHandler.h"
@@ -20,6 +21,9 @@ class Game {
   public:
     static constexpr const char* saveDataPath = "Resources/Data/SaveData.bin";
     static constexpr const char* title = "Quarrow";
+    // Where the window opens on the screen: fixed, not centred.
+    static constexpr int windowX = 250;
+    static constexpr int windowY = 50;
     // An update needs more than this many milliseconds since the last one ended.
     static constexpr double updateInterval = 10.0;
     // A frame needs more than this since the last present (under 60 a second).
@@ -28,6 +32,8 @@ class Game {
     // Start-up. Failures are printed and start-up goes on without the part
     // that failed.
     Game(InputState& inputState, InputHandler& inputHandler);
+    // Releases whatever shutdown() has not, without writing the save file.
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -38,11 +44,12 @@ class Game {
     void updateGameScene();
     bool loadSaveData();
     void writeSaveData();
-    // Saves the data file and releases everything; call once, after the loop.
+    // Saves the data file and releases everything, once, after the loop; a
+    // second call does nothing.
     void shutdown();
 
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    WindowHandle window;
+    RendererHandle renderer;
     std::unique_ptr<Settings> settings;
     SaveData saveData;
     InputHandler& inputHandler;
@@ -59,4 +66,8 @@ class Game {
   private:
     void update();
     void drawFrame();
+    // Everything in shutdown's order, then SDL_ttf and SDL themselves.
+    void release();
+
+    bool released = false;
 };

@@ -1,6 +1,6 @@
 #include "app/SaveData.h"
 
-#include "app/FileReplacer.h"
+#include "core/FileReplacer.h"
 
 #include <cstddef>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "characters/Character.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 Character::Character(SDL_Renderer* renderer, Level& level, float frameWidth, float frameHeight,
                      float x, float y)

@@ -1,6 +1,6 @@
 #include "characters/Player.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "level/GameScene.h"
 
 #include <cmath>

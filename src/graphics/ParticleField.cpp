@@ -11,7 +11,7 @@ ParticleField::ParticleField(SDL_Renderer* renderer)
 void ParticleField::draw() const {
     for (uint32_t i = 0; i < count && i < capacity; ++i) {
         const Particle& particle = particles[i];
-        SDL_SetTextureAlphaMod(sprite->texture,
+        SDL_SetTextureAlphaMod(sprite->texture.get(),
                                static_cast<Uint8>(std::min<uint32_t>(particle.alpha, 255)));
         sprite->draw(particle.x, particle.y);
     }

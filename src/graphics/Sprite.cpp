@@ -7,8 +7,9 @@ void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float c
     width = 1;
     height = 1;
     this->renderer = renderer;
-    surface = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
-    if (surface == nullptr) {
+    release();
+    surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
+    if (!surface) {
         std::printf("Surface for bitmap '%s' not loaded!\n", path);
         std::printf("%s\n", SDL_GetError());
         return;
@@ -23,9 +24,9 @@ void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float c
         sourceRect.w = static_cast<int>(clipW);
         sourceRect.h = static_cast<int>(clipH);
     }
-    SDL_SetColorKey(surface, SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
-    texture = SDL_CreateTextureFromSurface(renderer, surface);
-    if (texture == nullptr) {
+    SDL_SetColorKey(surface.get(), SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
+    texture.reset(SDL_CreateTextureFromSurface(renderer, surface.get()));
+    if (!texture) {
         std::printf("Texture for bitmap '%s' not loaded!\n", path);
         std::printf("%s\n", SDL_GetError());
     }
@@ -39,20 +40,14 @@ void Sprite::load(SDL_Renderer* renderer, const char* path) {
 }
 
 void Sprite::draw(float x, float y) const {
-    if (texture == nullptr) {
+    if (!texture) {
         return;
     }
     const SDL_Rect destination{static_cast<int>(x), static_cast<int>(y), width, height};
-    SDL_RenderCopy(renderer, texture, useSourceRect ? &sourceRect : nullptr, &destination);
+    SDL_RenderCopy(renderer, texture.get(), useSourceRect ? &sourceRect : nullptr, &destination);
 }
 
 void Sprite::release() {
-    if (texture != nullptr) {
-        SDL_DestroyTexture(texture);
-        texture = nullptr;
-    }
-    if (surface != nullptr) {
-        SDL_FreeSurface(surface);
-        surface = nullptr;
-    }
+    texture.reset();
+    surface.reset();
 }

@@ -2,6 +2,8 @@
 // A BMP picture as a surface and a texture for one renderer, magenta
 // (255, 0, 255) transparent, drawn by one rule: top-left corner truncated
 // toward zero, scaled to width x height, optionally from a source rectangle.
+#include "core/SdlHandles.h"
+
 #include <SDL.h>
 
 class Sprite {
@@ -21,8 +23,8 @@ class Sprite {
     Sprite& operator=(const Sprite&) = delete;
     ~Sprite() { release(); }
 
-    SDL_Surface* surface = nullptr;
-    SDL_Texture* texture = nullptr;
+    SurfaceHandle surface;
+    TextureHandle texture;
     SDL_Renderer* renderer = nullptr;
     int width = 0;
     int height = 0;

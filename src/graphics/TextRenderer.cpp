@@ -1,47 +1,43 @@
 #include "graphics/TextRenderer.h"
 
-#include <SDL_ttf.h>
+#include "core/SdlHandles.h"
 
 #include <cstdio>
+
+namespace {
+void reportFailure(const char* what) {
+    std::printf("%s for font not loaded!\n", what);
+    std::printf("%s\n", SDL_GetError());
+}
+} // namespace
 
 TextRenderer::TextRenderer(SDL_Renderer* renderer, SDL_Color textColour)
     : renderer(renderer), textColour(textColour) {}
 
 void TextRenderer::drawText(const char* text, float x, float y) const {
-    TTF_Font* font = TTF_OpenFont(fontPath, pointSize);
+    // Released in reverse: the texture, the surface, then the font.
+    const FontHandle font(TTF_OpenFont(fontPath, pointSize));
     // A font that failed to open makes the render fail, which reports it.
-    SDL_Surface* surface = TTF_RenderText_Solid(font, text, textColour);
-    if (surface == nullptr) {
-        std::printf("Surface for font not loaded!\n");
-        std::printf("%s\n", SDL_GetError());
-        TTF_CloseFont(font);
+    const SurfaceHandle surface(TTF_RenderText_Solid(font.get(), text, textColour));
+    if (!surface) {
+        reportFailure("Surface");
         return;
     }
-    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
-    if (texture == nullptr) {
-        std::printf("Texture for font not loaded!\n");
-        std::printf("%s\n", SDL_GetError());
-        SDL_FreeSurface(surface);
-        TTF_CloseFont(font);
+    const TextureHandle texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
+    if (!texture) {
+        reportFailure("Texture");
         return;
     }
     SDL_Rect destination{static_cast<int>(x), static_cast<int>(y), 0, 0};
-    SDL_QueryTexture(texture, nullptr, nullptr, &destination.w, &destination.h);
-    SDL_RenderCopy(renderer, texture, nullptr, &destination);
-    SDL_DestroyTexture(texture);
-    SDL_FreeSurface(surface);
-    TTF_CloseFont(font);
+    SDL_QueryTexture(texture.get(), nullptr, nullptr, &destination.w, &destination.h);
+    SDL_RenderCopy(renderer, texture.get(), nullptr, &destination);
 }
 
 TextSize TextRenderer::measureText(const char* text) {
     TextSize size;
-    TTF_Font* font = TTF_OpenFont(fontPath, pointSize);
-    if (font == nullptr) {
-        return size;
-    }
-    if (TTF_SizeText(font, text, &size.width, &size.height) != 0) {
+    const FontHandle font(TTF_OpenFont(fontPath, pointSize));
+    if (font && TTF_SizeText(font.get(), text, &size.width, &size.height) != 0) {
         size = TextSize{};
     }
-    TTF_CloseFont(font);
     return size;
 }

@@ -1,6 +1,6 @@
 #include "level/GameScene.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 GameScene::GameScene(SDL_Renderer* renderer, InputHandler& inputHandler, InputState& inputState,
                      TextRenderer& textRenderer, Settings& settings)

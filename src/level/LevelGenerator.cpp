@@ -1,6 +1,6 @@
 #include "level/LevelGenerator.h"
 
-#include "app/FileReplacer.h"
+#include "core/FileReplacer.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "app/FileReplacer.h"
+#include "core/FileReplacer.h"
 
 #include <cstring>
 #include <fstream>

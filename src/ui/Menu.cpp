@@ -16,7 +16,7 @@ void Menu::navigate() {
             select(i);
         }
         const bool highlighted = selectedIndex() == i;
-        SDL_SetTextureColorMod(button.sprite->texture, highlighted ? 0 : 255, 255,
+        SDL_SetTextureColorMod(button.sprite->texture.get(), highlighted ? 0 : 255, 255,
                                highlighted ? 0 : 255);
     }
     // One move per step; Up wins and Down waits for the next step.

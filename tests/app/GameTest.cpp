@@ -1,7 +1,7 @@
 // The Game's loop on the test clock: update and frame thresholds, Escape, and
 // the save file read at start-up and written at shutdown.
 #include "app/Game.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>

@@ -69,9 +69,9 @@ TEST(Movement, OnlyFloorInsideTheMapCanBeEntered) {
     {
         // Up is '0', right is '2', down is past the end of a short row.
         SceneRig rig("1021\r\n1121\r\n1\r\n1111\r\n");
-        for (const auto [key, facing] : {std::pair{InputState::Up, Facing::Up},
-                                         {InputState::Right, Facing::Right},
-                                         {InputState::Down, Facing::Down}}) {
+        for (const auto& [key, facing] : {std::pair{InputState::Up, Facing::Up},
+                                          {InputState::Right, Facing::Right},
+                                          {InputState::Down, Facing::Down}}) {
             rig.player().facing = Facing::Left;
             rig.step({key});
             EXPECT_EQ(rig.player().facing, facing);

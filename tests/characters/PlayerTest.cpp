@@ -1,6 +1,6 @@
 // The player as the game scene makes it: start state, health and its
 // invulnerability window, and the walk cycle on the test clock.
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "level/GameScene.h"
 #include "support/ScreenRig.h"
 

@@ -4,19 +4,14 @@
 
 SoftwareCanvas::SoftwareCanvas(int width, int height)
     : surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888)),
-      softwareRenderer(SDL_CreateSoftwareRenderer(surface)) {
+      softwareRenderer(SDL_CreateSoftwareRenderer(surface.get())) {
     clear();
 }
 
-SoftwareCanvas::~SoftwareCanvas() {
-    SDL_DestroyRenderer(softwareRenderer);
-    SDL_FreeSurface(surface);
-}
-
 void SoftwareCanvas::clear(Rgb colour) const {
-    SDL_SetRenderDrawColor(softwareRenderer, colour.r, colour.g, colour.b, 255);
-    SDL_RenderClear(softwareRenderer);
-    SDL_SetRenderDrawColor(softwareRenderer, 0, 0, 0, 255);
+    SDL_SetRenderDrawColor(softwareRenderer.get(), colour.r, colour.g, colour.b, 255);
+    SDL_RenderClear(softwareRenderer.get());
+    SDL_SetRenderDrawColor(softwareRenderer.get(), 0, 0, 0, 255);
 }
 
 Rgb SoftwareCanvas::pixel(int x, int y) const {

@@ -1,6 +1,8 @@
 #pragma once
 // A software renderer drawing into a plain surface, so tests can read back
 // exactly which pixels a draw touched.
+#include "core/SdlHandles.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -15,11 +17,10 @@ struct Rgb {
 class SoftwareCanvas {
   public:
     SoftwareCanvas(int width, int height);
-    ~SoftwareCanvas();
     SoftwareCanvas(const SoftwareCanvas&) = delete;
     SoftwareCanvas& operator=(const SoftwareCanvas&) = delete;
 
-    SDL_Renderer* renderer() const { return softwareRenderer; }
+    SDL_Renderer* renderer() const { return softwareRenderer.get(); }
     // Fills the canvas with one colour.
     void clear(Rgb colour = {}) const;
     Rgb pixel(int x, int y) const;
@@ -28,15 +29,16 @@ class SoftwareCanvas {
     SDL_Rect paintedBox(Rgb background = {}) const;
 
   private:
-    SDL_Surface* surface;
-    SDL_Renderer* softwareRenderer;
+    SurfaceHandle surface;
+    // Declared after the surface it draws into, so it goes first.
+    RendererHandle softwareRenderer;
 };
 
 // Writes a 24-bit BMP of the given size filled by `colourAt(x, y)`.
 template <typename ColourAt>
 void writeBitmap(const char* path, int width, int height, ColourAt colourAt) {
-    SDL_Surface* image =
-        SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
+    const SurfaceHandle image(
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb c = colourAt(x, y);
@@ -46,6 +48,5 @@ void writeBitmap(const char* path, int width, int height, ColourAt colourAt) {
             p[2] = c.b;
         }
     }
-    SDL_SaveBMP(image, path);
-    SDL_FreeSurface(image);
+    SDL_SaveBMP(image.get(), path);
 }

@@ -24,7 +24,7 @@ struct MainMenuTest : testing::Test {
         std::string result;
         for (const auto& button : menu->buttons) {
             Uint8 r = 0, g = 0, b = 0;
-            SDL_GetTextureColorMod(button->sprite->texture, &r, &g, &b);
+            SDL_GetTextureColorMod(button->sprite->texture.get(), &r, &g, &b);
             result += r == 0 && g == 255 && b == 0 ? 'G' : r + g + b == 765 ? 'W' : '?';
         }
         return result;

@@ -133,7 +133,7 @@ TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
     EXPECT_EQ(rig.settings.musicVolume, 10u);
     // The held left button drags: a commit and a save at every step.
     rig.input.mousePressed[InputState::MouseLeft] = true;
-    for (const auto [mouseX, volume] : {std::pair{560.0f, 10u}, {603.7f, 53u}, {649.0f, 99u}}) {
+    for (const auto& [mouseX, volume] : {std::pair{560.0f, 10u}, {603.7f, 53u}, {649.0f, 99u}}) {
         rig.input.mouseX = mouseX;
         rig.menu->update();
         EXPECT_TRUE(rig.settings.musicVolume == volume && rig.slider(0).committedValue == volume);

@@ -1,5 +1,5 @@
 // Data files are replaced whole, through a temporary file beside them.
-#include "app/FileReplacer.h"
+#include "core/FileReplacer.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>

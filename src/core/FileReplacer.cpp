@@ -1,4 +1,4 @@
-#include "app/FileReplacer.h"
+#include "core/FileReplacer.h"
 
 #include <cstdio>
 
