@@ -77,4 +77,8 @@ float tiledNoise(float x, float y, int cell, int period, std::uint32_t seed);
 // image holds a colour too close to the key, or the file cannot be written.
 bool writeBmp(const Image& image, const std::string& path, std::string& error);
 
+// Writes an 8-bit RGBA PNG in which the transparent key becomes fully clear
+// pixels; refuses near-key colours as writeBmp does.
+bool writePng(const Image& image, const std::string& path, std::string& error);
+
 } // namespace paint

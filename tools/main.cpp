@@ -1,7 +1,9 @@
-// quarrow-paint-assets OUTPUT_DIR
+// quarrow-paint-assets OUTPUT_DIR [ICON_DIR]
 //
 // Paints every bitmap the game loads and writes them into OUTPUT_DIR
-// (normally Resources/Assets). The output is the same, byte for byte, on every run.
+// (normally Resources/Assets); given ICON_DIR (normally packaging/icons), also
+// the desktop icon as quarrow-SIZE.png in each installed size. The output is
+// the same, byte for byte, on every run.
 #include "painters.hpp"
 
 #include <exception>
@@ -23,13 +25,17 @@ constexpr Asset kAssets[] = {
     {"ParticleBitmap.bmp", paint::paintParticle}, // particle field
 };
 
-// Paints one bitmap and writes it; reports any failure on standard error.
-bool writeAsset(const Asset& asset, const std::string& folder) {
-    const std::string path = folder + "/" + asset.fileName;
+// The icon sizes the desktop theme gets; the figure fills each with whole pixels.
+constexpr int kIconSizes[] = {32, 64, 128, 256};
+
+using Writer = bool (*)(const paint::Image&, const std::string&, std::string&);
+
+// Paints one picture and writes it; reports any failure on standard error.
+template <typename Paint> bool writePicture(const std::string& path, Paint paintIt, Writer write) {
     try {
-        const paint::Image image = asset.painter();
+        const paint::Image image = paintIt();
         std::string error;
-        if (!paint::writeBmp(image, path, error)) {
+        if (!write(image, path, error)) {
             std::cerr << error << '\n';
             return false;
         }
@@ -44,13 +50,24 @@ bool writeAsset(const Asset& asset, const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " OUTPUT_DIR\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: " << argv[0] << " OUTPUT_DIR [ICON_DIR]\n";
         return 2;
     }
+    const std::string assets = argv[1];
     for (const Asset& asset : kAssets) {
-        if (!writeAsset(asset, argv[1])) {
+        if (!writePicture(assets + "/" + asset.fileName, asset.painter, paint::writeBmp)) {
             return 1;
+        }
+    }
+    if (argc == 3) {
+        const std::string icons = argv[2];
+        for (const int size : kIconSizes) {
+            const std::string path = icons + "/quarrow-" + std::to_string(size) + ".png";
+            if (!writePicture(
+                    path, [size] { return paint::paintIcon(size); }, paint::writePng)) {
+                return 1;
+            }
         }
     }
     return 0;

@@ -20,4 +20,8 @@ Image paintPlayerSheet();
 // Small soft dot for the particle field.
 Image paintParticle();
 
+// The desktop icon, `size` pixels square: the player standing on the floor
+// inside a rounded frame. Sizes from 32 up.
+Image paintIcon(int size);
+
 } // namespace paint

@@ -1,0 +1,141 @@
+// The desktop icon: the player, facing the viewer, on the dungeon floor inside
+// a rounded frame. Built from the same sheet and tile the game draws, so the
+// icon shows exactly the figure a player will walk around with.
+#include "painters.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace paint {
+
+namespace {
+
+constexpr int kFrameW = 25; // one frame of the player's sheet
+constexpr int kFrameH = 32;
+constexpr int kDownRow = 3; // the sheet's row for facing down, towards the viewer
+
+struct Box {
+    int x0, y0, x1, y1; // inclusive
+};
+
+// The painted part of one frame of the sheet.
+Box opaqueBox(const Image& sheet, int left, int top) {
+    Box box{kFrameW, kFrameH, -1, -1};
+    for (int y = 0; y < kFrameH; ++y) {
+        for (int x = 0; x < kFrameW; ++x) {
+            if (!(sheet.at(left + x, top + y) == kTransparent)) {
+                box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x),
+                       std::max(box.y1, y)};
+            }
+        }
+    }
+    return box;
+}
+
+// Same rounded-rectangle distance as the menu panels: negative inside.
+float roundedSquareDistance(float px, float py, float size, float radius) {
+    const float half = size * 0.5f;
+    const float qx = std::fabs(px - half) - (half - radius);
+    const float qy = std::fabs(py - half) - (half - radius);
+    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    const float inside = std::min(std::max(qx, qy), 0.0f);
+    return outside + inside - radius;
+}
+
+// The floor tile shrunk (or grown) to `size`, each pixel the mean of the tile
+// pixels it covers, so small icons keep the stones' tone without sparkle.
+Rgb floorAt(const Image& tile, int x, int y, int size) {
+    const int n = tile.width();
+    const int tx0 = x * n / size;
+    const int ty0 = y * n / size;
+    const int tx1 = std::max(tx0 + 1, (x + 1) * n / size);
+    const int ty1 = std::max(ty0 + 1, (y + 1) * n / size);
+    float r = 0, g = 0, b = 0;
+    for (int ty = ty0; ty < ty1; ++ty) {
+        for (int tx = tx0; tx < tx1; ++tx) {
+            const Rgb c = tile.at(tx, ty);
+            r += c.r;
+            g += c.g;
+            b += c.b;
+        }
+    }
+    const float count = static_cast<float>((tx1 - tx0) * (ty1 - ty0));
+    auto mean = [count](float sum) { return static_cast<std::uint8_t>(std::lround(sum / count)); };
+    return Rgb{mean(r), mean(g), mean(b)};
+}
+
+} // namespace
+
+Image paintIcon(int size) {
+    if (size < 32) {
+        throw std::invalid_argument("the player does not fit an icon under 32 pixels");
+    }
+    const Image tile = paintFloorTile();
+    const Image sheet = paintPlayerSheet();
+    const int frameTop = kDownRow * kFrameH;
+    const Box figure = opaqueBox(sheet, 0, frameTop);
+    const int figureW = figure.x1 - figure.x0 + 1;
+    const int figureH = figure.y1 - figure.y0 + 1;
+
+    // Whole sprite pixels only, as large as fits inside the frame's rim.
+    const int pixel = std::max(1, (size - 4) / figureH);
+    const int left = (size - figureW * pixel) / 2 - figure.x0 * pixel;
+    const int top = (size - figureH * pixel) / 2 - figure.y0 * pixel;
+    const float feetX =
+        static_cast<float>(left) +
+        (static_cast<float>(figure.x0 + figure.x1 + 1) * 0.5f) * static_cast<float>(pixel);
+    const float feetY = static_cast<float>(top + (figure.y1 + 1) * pixel);
+
+    const float s = static_cast<float>(size);
+    const float radius = s * 0.18f;
+    const float rim = std::max(1.0f, s / 32.0f);
+    Image icon(size, size, kTransparent);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float px = static_cast<float>(x) + 0.5f;
+            const float py = static_cast<float>(y) + 0.5f;
+            const float depth = -roundedSquareDistance(px, py, s, radius);
+            if (depth <= 0.0f) {
+                continue;
+            }
+            if (depth < rim) {
+                icon.set(x, y, Rgb{26, 22, 30});
+                continue;
+            }
+            // Torch light: bright round the figure, darker towards the corners.
+            const float dx = (px - s * 0.5f) / (s * 0.5f);
+            const float dy = (py - s * 0.5f) / (s * 0.5f);
+            Rgb c = scale(floorAt(tile, x, y, size), 1.05f - 0.45f * (dx * dx + dy * dy));
+            // A soft shadow under the boots.
+            const float sx =
+                (px - feetX) / (static_cast<float>(figureW) * 0.45f * static_cast<float>(pixel));
+            const float sy = (py - feetY) / (1.6f * static_cast<float>(pixel));
+            const float shadow = sx * sx + sy * sy;
+            if (shadow < 1.0f) {
+                c = scale(c, 0.55f + 0.45f * shadow);
+            }
+            // A thin lit edge just inside the rim, as on the menu panels.
+            if (depth < rim * 2.0f) {
+                c = mix(c, Rgb{196, 184, 160}, dy < 0 ? 0.5f : 0.15f);
+            }
+            icon.set(x, y, c);
+        }
+    }
+    for (int y = figure.y0; y <= figure.y1; ++y) {
+        for (int x = figure.x0; x <= figure.x1; ++x) {
+            const Rgb c = sheet.at(x, frameTop + y);
+            if (c == kTransparent) {
+                continue;
+            }
+            for (int dy = 0; dy < pixel; ++dy) {
+                for (int dx = 0; dx < pixel; ++dx) {
+                    icon.set(left + x * pixel + dx, top + y * pixel + dy, c);
+                }
+            }
+        }
+    }
+    return icon;
+}
+
+} // namespace paint
