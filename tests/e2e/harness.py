@@ -8,6 +8,7 @@ when the test leaves its `with` block, and dies with the test process should tha
 """
 
 import ctypes
+import math
 import os
 import re
 import shutil
@@ -56,6 +57,34 @@ def poll_value(fn, test, timeout, what, interval=0.05):
 
     poll_until(attempt, timeout, what, interval)
     return found[0]
+
+
+def stays(fn, seconds, what, interval=0.05):
+    """Call fn for `seconds` seconds (and at least twice): something that must keep holding, such as a
+    player who must not move. Raise as soon as it returns something falsy."""
+    deadline = time.monotonic() + seconds
+    while True:
+        if not fn():
+            raise AssertionError(f"{what} no longer held")
+        if time.monotonic() > deadline:
+            return
+        time.sleep(interval)
+
+
+def poll_settled(fn, timeout, what, interval=0.05):
+    """Call fn until it returns the same truthy value twice in a row; return that value, or raise after
+    `timeout` seconds. For a state that passes through the awaited one on its way, like a walking player
+    who is on a cell for just one frame."""
+    last = []
+
+    def attempt():
+        value = fn()
+        settled = bool(value) and last == [value]
+        last[:] = [value]
+        return settled
+
+    poll_until(attempt, timeout, what, interval)
+    return last[0]
 
 
 def _stop(proc, grace=3.0):
@@ -196,6 +225,127 @@ def row_bands(img, pred, region):
     if start is not None:
         bands.append((start, last))
     return bands
+
+
+# ----------------------------------------------------------------------------------------------------------
+# The game scene as it should look
+
+TILE = 128  # a map cell's side in window pixels
+FRAME_W, FRAME_H = 25, 32  # one frame of the player's sheet
+LEFT, UP, RIGHT, DOWN = 0, 1, 2, 3  # the player's facings, which are also the rows of the sheet
+MAGENTA = (255, 0, 255)  # transparent in every bitmap
+
+
+class Cutout:
+    """A bitmap with its opaque runs per row (magenta is transparent), ready to be pasted."""
+
+    def __init__(self, img):
+        self.w, self.h, self.rows = img.width, img.height, []
+        for y in range(img.height):
+            row = img.row(y)
+            runs, start = [], None
+            for i in range(img.width + 1):
+                opaque = i < img.width and tuple(row[i * 3 : i * 3 + 3]) != MAGENTA
+                if opaque and start is None:
+                    start = i
+                elif not opaque and start is not None:
+                    runs.append((start, i, row[start * 3 : i * 3]))
+                    start = None
+            self.rows.append(runs)
+
+    def paste(self, buf, size, x, y):
+        """Copy the opaque pixels into the raster `buf` of size (w, h) with the top left corner at (x, y)."""
+        w, h = size
+        for dy, runs in enumerate(self.rows):
+            yy = y + dy
+            if not 0 <= yy < h:
+                continue
+            for a, b, pixels in runs:
+                x0, x1 = max(x + a, 0), min(x + b, w)
+                if x0 < x1:
+                    off = (yy * w + x0) * 3
+                    buf[off : off + (x1 - x0) * 3] = pixels[(x0 - x - a) * 3 : (x1 - x - a) * 3]
+
+
+def stretch(img, x, y, w, h, dw, dh):
+    """The w x h part of img at (x, y) scaled to dw x dh by nearest-pixel sampling, as the renderer does."""
+    rows = []
+    for dy in range(dh):
+        sy = y + (2 * dy + 1) * h // (2 * dh)
+        src = img.row(sy, x, x + w)
+        rows.append(b"".join(src[sx * 3 : sx * 3 + 3] for sx in ((2 * dx + 1) * w // (2 * dw) for dx in range(dw))))
+    return Image(dw, dh, b"".join(rows))
+
+
+class SceneArt:
+    """The floor tile and the player's frames as the game scene draws them, from a work dir's assets.
+    Each frame keeps the whole sheet's size as its draw size, so a 25 x 32 frame is drawn stretched to
+    the sheet's size (100 x 128)."""
+
+    def __init__(self, work):
+        self.tile = Cutout(load_picture(work.asset_path("Level1Tiles.bmp")))
+        sheet = load_picture(work.asset_path("Player.bmp"))
+        self.player_w, self.player_h = sheet.width, sheet.height
+        self.frames = [
+            [
+                Cutout(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
+                for c in range(4)
+            ]
+            for r in range(4)
+        ]
+
+
+def scene_picture(art, rows, cell, size, facing=None, frame=0):
+    """The picture of a w x h window (`size`) as the game scene draws it, with the player resting on `cell`
+    (column, row); the player is left out when facing is None. `rows` are the map's rows as the game reads
+    them from the level file (bytes or text): the map is as wide as its last row, a cell is floor when it
+    holds "1", and the cells past the end of a shorter row are solid, so nothing is drawn there. The camera
+    puts the player's frame corner at the window's centre."""
+    w, h = size
+    px, py = 12.5 + TILE * cell[0], float(TILE * cell[1])
+    cam_x, cam_y = px - w * 0.5, py - h * 0.5
+    buf = bytearray(w * h * 3)
+    rows = [row.encode("latin-1") if isinstance(row, str) else bytes(row) for row in rows]
+    width = len(rows[-1]) if rows else 0
+    for r, row in enumerate(rows):
+        y = math.trunc(TILE * r - cam_y)
+        if y >= h or y + art.tile.h <= 0:
+            continue
+        for c in range(min(width, len(row))):
+            if row[c] == ord("1"):
+                x = math.trunc(TILE * c - cam_x)
+                if x < w and x + art.tile.w > 0:
+                    art.tile.paste(buf, size, x, y)
+    if facing is not None:
+        art.frames[facing][frame].paste(buf, size, math.trunc(px - cam_x), math.trunc(py - cam_y))
+    return Image(w, h, buf)
+
+
+def picture_differences(img, expected, skip=None, tol=8, limit=None):
+    """(count, first) of the pixels of img that differ from the picture `expected` of the same size by more
+    than tol on some channel, outside the `skip` box (x, y, w, h); first is (x, y, seen, expected) or None.
+    Counting stops once it passes `limit`."""
+    assert (img.width, img.height) == (expected.width, expected.height), (
+        f"a {img.width} x {img.height} picture compared with a {expected.width} x {expected.height} one"
+    )
+    bad, first = 0, None
+    w = img.width
+    for y in range(img.height):
+        got = img.row(y)
+        want = expected.row(y)
+        if got == want:
+            continue
+        for x in range(w):
+            if skip and skip[0] <= x < skip[0] + skip[2] and skip[1] <= y < skip[1] + skip[3]:
+                continue
+            i = x * 3
+            if max(abs(got[i + k] - want[i + k]) for k in range(3)) > tol:
+                bad += 1
+                if first is None:
+                    first = (x, y, tuple(got[i : i + 3]), tuple(want[i : i + 3]))
+        if limit is not None and bad > limit:
+            break
+    return bad, first
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -557,6 +707,30 @@ class Game:
             return img, check(img)
 
         return poll_value(attempt, lambda pair: pair[1], timeout, what, 0.1)
+
+    def wait_picture(self, expected, what, skip=None, allowed=0, timeout=8):
+        """Wait until the window shows the picture `expected`, or one of a list of them, with at most
+        `allowed` pixels off (outside the `skip` box); return the screenshot. On failure, say how the
+        last screenshot differs from the first picture."""
+        pictures = [expected] if isinstance(expected, Image) else list(expected)
+        size = pictures[0].width, pictures[0].height
+
+        def check(img):
+            if (img.width, img.height) != size:
+                return False
+            return any(picture_differences(img, p, skip, limit=allowed)[0] <= allowed for p in pictures)
+
+        try:
+            img, _ = self.wait_shot(check, timeout=timeout, what=what)
+        except AssertionError:
+            img = self.shot()
+            if (img.width, img.height) != size:
+                raise AssertionError(f"{what}: the window is {img.width} x {img.height}, not {size[0]} x {size[1]}") from None
+            bad, first = picture_differences(img, pictures[0], skip)
+            raise AssertionError(
+                f"{what}: {bad} pixels differ from the expected picture; first (x, y, seen, expected): {first}"
+            ) from None
+        return img
 
     def wait_selected(self, expected, what, tol=2.0):
         """Wait until the green-tinted (selected) control is centred on `expected`, in window pixels, and

@@ -3,8 +3,6 @@ prints about them, the map drawn around the player under the camera, one-tile mo
 and which level file the scene shows."""
 
 import collections
-import math
-import time
 
 import harness
 from harness import Display, Game, Workdir, is_green_tint, settings_text
@@ -12,11 +10,9 @@ from harness import Display, Game, Workdir, is_green_tint, settings_text
 BINARY, RESOURCES = harness.arguments()
 
 W, H = 1000, 800
-TILE = 128
+TILE = harness.TILE
 START = (1, 1)  # the player's start cell: map position (12.5 + 128, 128)
-FRAME_W, FRAME_H = 25, 32
-LEFT, UP, RIGHT, DOWN = 0, 1, 2, 3
-MAGENTA = (255, 0, 255)
+LEFT, UP, RIGHT, DOWN = harness.LEFT, harness.UP, harness.RIGHT, harness.DOWN
 EMPTY = (5, 5)
 SETTINGS = settings_text(100, 100, W, H, False)
 LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
@@ -26,140 +22,22 @@ LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
 # What the scene should look like
 
 
-class Sheet:
-    """A bitmap with its opaque runs per row (magenta is transparent), ready to be pasted."""
-
-    def __init__(self, img, x=0, y=0, w=None, h=None):
-        w = img.width - x if w is None else w
-        h = img.height - y if h is None else h
-        self.w, self.h, self.rows = w, h, []
-        for yy in range(y, y + h):
-            row = img.row(yy, x, x + w)
-            runs, start = [], None
-            for i in range(w + 1):
-                opaque = i < w and tuple(row[i * 3 : i * 3 + 3]) != MAGENTA
-                if opaque and start is None:
-                    start = i
-                elif not opaque and start is not None:
-                    runs.append((start, i, row[start * 3 : i * 3]))
-                    start = None
-            self.rows.append(runs)
-
-    def paste(self, buf, x, y):
-        for dy, runs in enumerate(self.rows):
-            yy = y + dy
-            if not 0 <= yy < H:
-                continue
-            for a, b, pixels in runs:
-                x0, x1 = max(x + a, 0), min(x + b, W)
-                if x0 < x1:
-                    off = (yy * W + x0) * 3
-                    buf[off : off + (x1 - x0) * 3] = pixels[(x0 - x - a) * 3 : (x1 - x - a) * 3]
-
-
-def stretch(img, x, y, w, h, dw, dh):
-    """The w x h part of img at (x, y) scaled to dw x dh by nearest-pixel sampling, as the renderer does."""
-    rows = []
-    for dy in range(dh):
-        sy = y + (2 * dy + 1) * h // (2 * dh)
-        src = img.row(sy, x, x + w)
-        rows.append(b"".join(src[sx * 3 : sx * 3 + 3] for sx in ((2 * dx + 1) * w // (2 * dw) for dx in range(dw))))
-    return harness.Image(dw, dh, b"".join(rows))
-
-
-class Art:
-    """The floor tile and the player's frames as the game scene draws them. Each frame sprite keeps the
-    whole sheet's size as its draw size, so a 25 x 32 frame is drawn stretched to the sheet's size."""
-
-    def __init__(self, work):
-        self.tile = Sheet(harness.load_picture(work.asset_path("Level1Tiles.bmp")))
-        sheet = harness.load_picture(work.asset_path("Player.bmp"))
-        self.player_w, self.player_h = sheet.width, sheet.height
-        self.frames = [
-            [
-                Sheet(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
-                for c in range(4)
-            ]
-            for r in range(4)
-        ]
-
-
 def scene_picture(art, rows, cell, facing=None, frame=0):
-    """The window as the game scene draws it with the player resting on `cell`; the player is left out
-    when facing is None. Positions follow the camera rule: the player's frame corner at the window centre."""
-    px, py = 12.5 + TILE * cell[0], float(TILE * cell[1])
-    cam_x, cam_y = px - W * 0.5, py - H * 0.5
-    buf = bytearray(W * H * 3)
-    width = len(rows[-1]) if rows else 0
-    for r, row in enumerate(rows):
-        y = math.trunc(TILE * r - cam_y)
-        if y >= H or y + art.tile.h <= 0:
-            continue
-        for c in range(width):
-            if c < len(row) and row[c] == "1":
-                x = math.trunc(TILE * c - cam_x)
-                if x < W and x + art.tile.w > 0:
-                    art.tile.paste(buf, x, y)
-    if facing is not None:
-        art.frames[facing][frame].paste(buf, math.trunc(px - cam_x), math.trunc(py - cam_y))
-    return bytes(buf)
-
-
-def mismatches(img, expected, skip=None, tol=8, limit=None):
-    """Pixels of img that differ from the expected raster by more than tol on some channel, with the first
-    of them; counting stops once it passes `limit`."""
-    assert (img.width, img.height) == (W, H), f"window picture is {img.width} x {img.height}"
-    bad, first = 0, None
-    for y in range(H):
-        got = img.row(y)
-        want = expected[y * W * 3 : (y + 1) * W * 3]
-        if got == want:
-            continue
-        for x in range(W):
-            if skip and skip[0] <= x < skip[0] + skip[2] and skip[1] <= y < skip[1] + skip[3]:
-                continue
-            i = x * 3
-            if max(abs(got[i + k] - want[i + k]) for k in range(3)) > tol:
-                bad += 1
-                if first is None:
-                    first = (x, y, tuple(got[i : i + 3]), tuple(want[i : i + 3]))
-        if limit is not None and bad > limit:
-            break
-    return bad, first
+    return harness.scene_picture(art, rows, cell, (W, H), facing, frame)
 
 
 MAX_BAD = 50  # the scene is drawn pixel for pixel; allow a few stray pixels, never a misplaced sprite
 
 
 def matches(img, expected):
-    return mismatches(img, expected, limit=MAX_BAD)[0] <= MAX_BAD
-
-
-def describe(img, expected, skip=None):
-    bad, first = mismatches(img, expected, skip)
-    if not bad:
-        return "no difference"
-    x, y, got, want = first
-    return f"{bad} pixels differ; first at ({x}, {y}): seen {got}, expected {want}"
+    return harness.picture_differences(img, expected, limit=MAX_BAD)[0] <= MAX_BAD
 
 
 def wait_scene(game, art, rows, cell, facing, frames=(0,), what="the game scene"):
     """Wait until the window shows the map with the player resting on `cell`, facing `facing` on one of
     the given animation frames; return the screenshot."""
     pictures = [scene_picture(art, rows, cell, facing, f) for f in frames]
-
-    def check(img):
-        return any(matches(img, p) for p in pictures)
-
-    try:
-        img, _ = game.wait_shot(check, timeout=10, what=what)
-    except AssertionError:
-        img = game.shot()
-        raise AssertionError(
-            f"{what}: the window does not show the map with the player on cell {cell}: "
-            + describe(img, pictures[0], (W // 2, H // 2, art.player_w, art.player_h))
-        ) from None
-    return img
+    return game.wait_picture(pictures, f"{what} (the player on cell {cell})", allowed=MAX_BAD, timeout=10)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -242,7 +120,7 @@ state = {}
 def new_game_levels_and_moves():
     work = Workdir(RESOURCES, settings=SETTINGS)
     state["work"] = work
-    art = Art(work)
+    art = harness.SceneArt(work)
     with Display() as display, Game(display, BINARY, work) as game:
         open_menu(game)
         choose(game, "New Game")
@@ -275,10 +153,10 @@ def new_game_levels_and_moves():
             assert moved.row(y, x0, x1) == start.row(y - dy, x0 - dx, x1 - dx), (
                 f"window row {y} is not the previous picture shifted by ({dx}, {dy})"
             )
-        time.sleep(1.5)
-        still = game.shot()
-        assert any(matches(still, scene_picture(art, rows, cell, facing, f)) for f in range(4)), (
-            "the player went on moving after a single short press"
+        resting_there = [scene_picture(art, rows, cell, facing, f) for f in range(4)]
+        harness.stays(
+            lambda: any(matches(game.shot(), p) for p in resting_there), 1.5,
+            f"the player resting on cell {cell} after a single short press",
         )
 
         # Holding a key walks tile after tile at 150 pixels per second: a 2 s hold makes 2 or 3 moves.
@@ -287,7 +165,6 @@ def new_game_levels_and_moves():
             path.append(step(path[-1], DOWN))
         assert len(path) >= 4, "expected three floor cells below the player in the first room"
         game.hold_key("Down", 2.0)
-        time.sleep(1.2)
 
         resting_pictures = [[scene_picture(art, rows, c, DOWN, f) for f in range(4)] for c in path]
 
@@ -297,7 +174,9 @@ def new_game_levels_and_moves():
                     return k + 1
             return None
 
-        img, moves = game.wait_shot(resting, what="the player resting on a cell below")
+        # The move under way at the release is finished, not cut short; the player may also pass a cell
+        # in the very frame a screenshot is taken, so the cell must be the same in two shots running.
+        moves = harness.poll_settled(lambda: resting(game.shot()), 8, "the player resting on a cell below", 0.1)
         moves -= 1
         assert moves in (2, 3), f"holding Down for 2 s made {moves} one-tile moves, expected 2 or 3"
         escape(game)
@@ -319,7 +198,7 @@ def continue_shows_the_same_level():
         with Display() as display, Game(display, BINARY, work) as game:
             open_menu(game)
             choose(game, "Continue")
-            art = Art(work)
+            art = harness.SceneArt(work)
             rows = read_level(work, "level0.level")
             img = wait_scene(game, art, rows, START, DOWN, what="the game scene after Continue")
             first = state["start_shot"]
@@ -346,7 +225,7 @@ def hand_made_level0_and_new_game():
     # A hand-made Level0.level is played by Continue; after New Game the generated level0.level is played,
     # on New Game and on every later Continue, although the hand-made file is still there.
     with Display() as display, Workdir(RESOURCES, settings=SETTINGS, files={"Level0.level": HAND_LEVEL}) as work:
-        art = Art(work)
+        art = harness.SceneArt(work)
         with Game(display, BINARY, work) as game:
             open_menu(game)
             choose(game, "Continue")
