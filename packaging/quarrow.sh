@@ -1,0 +1,94 @@
+#!/bin/sh
+# Starts Quarrow from the player's own folder.
+#
+# The game reads and writes everything under Resources/ relative to where it
+# runs, so each player gets ${XDG_DATA_HOME:-$HOME/.local/share}/quarrow with
+#   Resources/Data    the settings, the save and the levels (a real folder)
+#   Resources/Assets  a link to the pictures and the font of the installed game
+# The installed files are found from this script's own place (<prefix>/games),
+# so an unpacked or moved tree works as well as one under /usr. Nothing of the
+# player's is ever removed or rewritten here: an upgrade keeps Data as it is.
+set -u
+
+die() {
+    printf 'quarrow: %s\n' "$*" >&2
+    exit 1
+}
+
+# Runs a command quietly; if it fails, its own message (without the command's
+# name) becomes ours.
+try() {
+    message=$("$@" 2>&1) && return 0
+    message=$(printf '%s\n' "$message" | sed -n '1s/^[^:]*: //p')
+    die "${message:-$1 failed}"
+}
+
+self=$(readlink -f -- "$0") || die "cannot find where the game is installed"
+prefix=${self%/*}
+prefix=${prefix%/*}
+game=$prefix/lib/games/quarrow/quarrow
+assets=$prefix/share/games/quarrow/Assets
+[ -d "$assets" ] || die "the game's pictures are missing: $assets is not a folder"
+[ -x "$game" ] || die "the game is missing: $game is not a program"
+
+# A relative XDG_DATA_HOME would depend on the folder the game was started from,
+# so it is ignored, as the XDG base directory rules say.
+case ${XDG_DATA_HOME:-} in
+/*) data_home=$XDG_DATA_HOME ;;
+*)
+    [ -n "${HOME:-}" ] ||
+        die "HOME is not set, so there is no place for your files (set HOME or XDG_DATA_HOME)"
+    case $HOME in
+    /*) data_home=$HOME/.local/share ;;
+    *) die "HOME ($HOME) is not an absolute path, so there is no place for your files" ;;
+    esac
+    ;;
+esac
+root=$data_home/quarrow
+resources=$root/Resources
+
+if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
+    # First start: the folder is built under a temporary name and renamed into
+    # place, so a failure never leaves half of it behind.
+    made_root=
+    if [ ! -d "$root" ]; then
+        try mkdir -p -- "$data_home"
+        try mkdir -- "$root"
+        made_root=1
+    fi
+    build=$root/.Resources.$$
+    rm -rf -- "$build" # left by a killed start that had this process number
+    if ! message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
+        ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1); then
+        rm -rf -- "$build"
+        # Another start may have won the race; its folder is as good as ours.
+        if [ ! -d "$resources" ]; then
+            [ -z "$made_root" ] || rmdir -- "$root" 2>/dev/null
+            die "cannot set up $resources: ${message##*: }"
+        fi
+    fi
+fi
+
+[ -d "$resources" ] || die "$resources is in the way: it should be a folder"
+[ -d "$resources/Data" ] || try mkdir -- "$resources/Data"
+
+# The link follows the installed game: after a move or a reinstall elsewhere it
+# is pointed at the new place. A real Assets folder is the player's own copy.
+if [ -L "$resources/Assets" ]; then
+    if [ "$(readlink -- "$resources/Assets")" != "$assets" ]; then
+        link=$resources/.Assets.$$
+        rm -f -- "$link"
+        try ln -s -- "$assets" "$link"
+        if ! message=$(mv -T -- "$link" "$resources/Assets" 2>&1); then
+            rm -f -- "$link"
+            die "cannot repair $resources/Assets: ${message##*: }"
+        fi
+    fi
+elif [ -e "$resources/Assets" ]; then
+    [ -d "$resources/Assets" ] || die "$resources/Assets is in the way: it should be a folder"
+else
+    try ln -s -- "$assets" "$resources/Assets"
+fi
+
+cd -- "$root" || die "cannot enter $root"
+exec "$game" "$@"
