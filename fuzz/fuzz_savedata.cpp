@@ -1,18 +1,17 @@
 // Any bytes as SaveData.bin: the values take the file's first bytes, and the
-// file written back is those 8 bytes.
-#include "FuzzWorkspace.h"
+// bytes written back are those 8 bytes, zero-filled.
+#include "Require.h"
 #include "app/SaveData.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = "Resources/Data/SaveData.bin";
-    writeInput(path, data, size);
     SaveData saveData;
-    require(saveData.readFrom(path), "an existing file opens");
-    saveData.writeTo(path);
-    std::string expected(8, '\0');
-    std::copy_n(data, std::min<size_t>(size, 8), expected.begin());
-    require(readWhole(path) == expected, "the file keeps its first 8 bytes, zero-filled");
+    saveData.readFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    std::string expected(SaveData::fileBytes, '\0');
+    std::copy_n(data, std::min(size, SaveData::fileBytes), expected.begin());
+    require(saveData.bytes() == expected, "the file keeps its first 8 bytes, zero-filled");
     return 0;
 }

@@ -1,17 +1,15 @@
 #include "app/SaveData.h"
 
+#include "core/FileReader.h"
 #include "core/FileReplacer.h"
 
-#include <cstddef>
-#include <cstdio>
-
 namespace {
-// Puts `count` file bytes into the low bytes of `value`, least significant first.
-void storeLowBytes(int32_t& value, const unsigned char* bytes, size_t count) {
+// Puts the bytes into the low bytes of `value`, least significant first.
+void storeLowBytes(int32_t& value, std::string_view bytes) {
     auto bits = static_cast<uint32_t>(value);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
         bits &= ~(0xFFu << (8 * i));
-        bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+        bits |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
     }
     value = static_cast<int32_t>(bits);
 }
@@ -25,24 +23,30 @@ void appendLittleEndian(std::string& out, int32_t value) {
 } // namespace
 
 bool SaveData::readFrom(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    std::string file;
+    if (!readFile(path, file, fileBytes)) {
         return false;
     }
-    unsigned char bytes[4];
-    size_t got = std::fread(bytes, 1, 4, file);
-    storeLowBytes(value0, bytes, got);
-    if (got == 4) {
-        got = std::fread(bytes, 1, 4, file);
-        storeLowBytes(value1, bytes, got);
-    }
-    std::fclose(file);
+    readFromBytes(file);
     return true;
 }
 
-void SaveData::writeTo(const std::string& path) const {
-    std::string bytes;
-    appendLittleEndian(bytes, value0);
-    appendLittleEndian(bytes, value1);
-    replaceFile(path, bytes);
+void SaveData::readFromBytes(std::string_view bytes) {
+    bytes = bytes.substr(0, fileBytes);
+    storeLowBytes(value0, bytes.substr(0, 4));
+    if (bytes.size() >= 4) {
+        storeLowBytes(value1, bytes.substr(4));
+    }
+}
+
+std::string SaveData::bytes() const {
+    std::string out;
+    appendLittleEndian(out, value0);
+    appendLittleEndian(out, value1);
+    return out;
+}
+
+bool SaveData::writeTo(const std::string& path) const {
+    // Written once, at exit: worth making sure it reaches the disk.
+    return replaceFile(path, bytes(), true);
 }

@@ -1,9 +1,18 @@
 #pragma once
 // Writes a data file so that it is never seen half written: the bytes go to a
-// temporary file beside it, which then replaces the old file in one rename.
-// A crash, a kill or a full disk leaves either the old file or the new one.
+// uniquely named temporary file beside it (created exclusively, so nothing
+// planted there is written through), which then replaces the file in one
+// rename. A crash or a kill of the game leaves either the old file or the new
+// one; with `durable` the new one is also on disk before this returns, so it
+// survives the machine losing power.
+//
+// The player's file is respected: one the game may not write is left as it
+// is; a symbolic link is followed and the file it leads to replaced (the link
+// stays a link); the file keeps its permission bits; a path that is not a
+// regular file (a folder, a FIFO, a device) is left alone. When the folder
+// itself is read-only the file is written in place instead.
 #include <string>
 
-// Returns false, leaving the old file untouched, when anything fails (for
-// example when the folder does not exist). Never creates folders.
-bool replaceFile(const std::string& path, const std::string& bytes);
+// Returns false, writing nothing and leaving no temporary file, when anything
+// fails (for example when the folder does not exist). Never creates folders.
+bool replaceFile(const std::string& path, const std::string& bytes, bool durable = false);

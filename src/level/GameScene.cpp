@@ -12,8 +12,8 @@ GameScene::GameScene(SDL_Renderer* renderer, InputHandler& inputHandler, InputSt
     level->tileSprite->load(renderer, tilesPath, -1.0f, -1.0f, -1.0f, -1.0f);
     level->tileSprite->useSourceRect = false;
     level->tileSize = tileSize;
-    player =
-        std::make_unique<Player>(renderer, *level, inputState, *this, 25.0f, 32.0f, 128.0f, 128.0f);
+    player = std::make_unique<Player>(renderer, *level, inputState, *this, Player::frameWidth,
+                                      Player::frameHeight, startX, startY);
 }
 
 // The player stands on the level, so it goes first.

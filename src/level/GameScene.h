@@ -13,6 +13,9 @@ class GameScene {
   public:
     static constexpr const char* tilesPath = "Resources/Assets/Level1Tiles.bmp";
     static constexpr int tileSize = 128;
+    // The player starts on cell (1, 1).
+    static constexpr float startX = static_cast<float>(tileSize);
+    static constexpr float startY = static_cast<float>(tileSize);
 
     // Loads the level file, its tiles and the player (at cell 1, 1).
     GameScene(SDL_Renderer* renderer, InputHandler& inputHandler, InputState& inputState,

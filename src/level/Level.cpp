@@ -1,26 +1,10 @@
 #include "level/Level.h"
 
+#include "core/FileReader.h"
+#include "core/TextLines.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-
-namespace {
-// Reads one row; LF or CR LF ends it, a lone CR stays in it as a cell.
-// Fails only when nothing at all could be taken from the file.
-bool readRow(std::istream& file, std::string& row) {
-    if (!std::getline(file, row)) {
-        return false;
-    }
-    if (!file.eof() && !row.empty() && row.back() == '\r') {
-        row.pop_back();
-    }
-    return true;
-}
-
-bool fileExists(const std::string& path) {
-    return std::ifstream(path).good();
-}
-} // namespace
 
 std::string Level::generatedFileName(int n) {
     return "Resources/Data/level" + std::to_string(n) + ".level";
@@ -28,7 +12,7 @@ std::string Level::generatedFileName(int n) {
 
 std::string Level::sceneFileName() {
     const std::string generated = generatedFileName(0);
-    return fileExists(generated) ? generated : "Resources/Data/Level0.level";
+    return isReadableFile(generated) ? generated : "Resources/Data/Level0.level";
 }
 
 void Level::loadFromFile() {
@@ -36,19 +20,15 @@ void Level::loadFromFile() {
 }
 
 void Level::loadFromFile(const std::string& path) {
-    // Two passes: count the rows, then read them into a table of that size.
-    std::ifstream file(path, std::ios::binary);
-    std::string row;
-    size_t count = 0;
-    while (readRow(file, row)) {
-        ++count;
-    }
+    std::string text;
+    readFile(path, text, maxFileBytes);
+    loadFromText(text);
+}
+
+void Level::loadFromText(std::string_view text) {
     rows.clear();
-    rows.reserve(count);
-    file.clear();
-    file.seekg(0);
-    while (rows.size() < count && readRow(file, row)) {
-        rows.push_back(row);
+    for (const std::string_view row : splitLines(text)) {
+        rows.emplace_back(row);
     }
     width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());
     height = static_cast<float>(rows.size());

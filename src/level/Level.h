@@ -6,10 +6,15 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Level {
   public:
+    // Room for a map of some 8000 x 8000 cells; the rest of a larger file is
+    // not read.
+    static constexpr size_t maxFileBytes = size_t{64} << 20;
+
     // Where "New Game" writes level n.
     static std::string generatedFileName(int n);
     // The file the game scene plays: the first generated level when there is
@@ -19,6 +24,8 @@ class Level {
     // Reads the scene's level file; a missing or empty file gives an empty map.
     void loadFromFile();
     void loadFromFile(const std::string& path);
+    // The rows of a level file's bytes already in memory.
+    void loadFromText(std::string_view text);
     // True only for a '1' inside the map and inside its row.
     bool isFloor(int column, int row) const;
     // Draws every floor cell at a tileSize pitch, offset by the camera.

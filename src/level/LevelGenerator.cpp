@@ -6,7 +6,14 @@
 #include <cstdlib>
 
 namespace {
+// Each room has a 10 x 10 slot of the grid.
 constexpr int slotSize = 10;
+// The grid is 4 to 15 slots each way, a room 4 to 7 cells each way (plus
+// the edge the carving adds).
+constexpr int gridSizeChoices = 12;
+constexpr int minGridSize = 4;
+constexpr int roomSizeChoices = 4;
+constexpr int minRoomSize = 4;
 } // namespace
 
 void LevelGenerator::generate(const char* path) {
@@ -16,24 +23,23 @@ void LevelGenerator::generate(const char* path) {
     width = slotSize * roomsAcross;
     height = slotSize * roomsDown;
     carve();
-    std::string fileText;
-    printMap(fileText);
-    replaceFile(path, fileText);
+    printMap();
+    replaceFile(path, mapText(), true);
     printRooms();
 }
 
 void LevelGenerator::drawRooms() {
     // The draws and their order are fixed: grid size, then each room's width
     // and height, rows outer and columns inner.
-    roomsAcross = std::rand() % 12 + 4;
-    roomsDown = std::rand() % 12 + 4;
+    roomsAcross = std::rand() % gridSizeChoices + minGridSize;
+    roomsDown = std::rand() % gridSizeChoices + minGridSize;
     rooms.assign(static_cast<size_t>(roomsDown),
                  std::vector<Room>(static_cast<size_t>(roomsAcross)));
     for (int j = 0; j < roomsDown; ++j) {
         for (int i = 0; i < roomsAcross; ++i) {
             Room& room = rooms[j][i];
-            room.width = std::rand() % 4 + 4;
-            room.height = std::rand() % 4 + 4;
+            room.width = std::rand() % roomSizeChoices + minRoomSize;
+            room.height = std::rand() % roomSizeChoices + minRoomSize;
             room.x = slotSize * i;
             room.y = slotSize * j;
         }
@@ -65,14 +71,21 @@ void LevelGenerator::carve() {
     }
 }
 
-void LevelGenerator::printMap(std::string& fileText) const {
-    fileText.reserve(tiles.size() * (static_cast<size_t>(width) + 2));
+void LevelGenerator::printMap() const {
     for (const std::string& row : tiles) {
         std::fwrite(row.data(), 1, row.size(), stdout);
         std::fputc('\n', stdout);
-        fileText += row;
-        fileText += "\r\n";
     }
+}
+
+std::string LevelGenerator::mapText() const {
+    std::string text;
+    text.reserve(tiles.size() * (static_cast<size_t>(width) + 2));
+    for (const std::string& row : tiles) {
+        text += row;
+        text += "\r\n";
+    }
+    return text;
 }
 
 void LevelGenerator::printRooms() const {

@@ -15,6 +15,8 @@ struct Room {
 class LevelGenerator {
   public:
     void generate(const char* path);
+    // The map as a level file: every row followed by CR LF.
+    std::string mapText() const;
 
     std::vector<std::string> tiles;
     int width = 0;
@@ -26,7 +28,7 @@ class LevelGenerator {
   private:
     void drawRooms();
     void carve();
-    // The map as printed and as written (CR LF after every row).
-    void printMap(std::string& fileText) const;
+    // The map on the console, a line per row.
+    void printMap() const;
     void printRooms() const;
 };

@@ -1,12 +1,11 @@
 #include "settings/Settings.h"
 
+#include "core/FileReader.h"
 #include "core/FileReplacer.h"
+#include "core/TextLines.h"
 
-#include <cstring>
-#include <fstream>
 #include <limits>
 #include <sstream>
-#include <string>
 
 namespace {
 // The desktop size of display 0, or a size that fits any screen.
@@ -22,8 +21,8 @@ SDL_DisplayMode desktopMode() {
 // Reads a number the way stream extraction does: leading blanks, an optional
 // sign, digits up to the first other character. A value too large for 32 bits
 // reads as the largest one, as the stream gives it.
-void readNumber(const std::string& text, uint32_t& out) {
-    std::istringstream stream(text);
+void readNumber(std::string_view text, uint32_t& out) {
+    std::istringstream stream{std::string(text)};
     uint32_t number = 0;
     stream >> number;
     if (!stream.fail() || number == std::numeric_limits<uint32_t>::max()) {
@@ -33,52 +32,60 @@ void readNumber(const std::string& text, uint32_t& out) {
 } // namespace
 
 Settings::Settings() {
-    const SDL_DisplayMode desktop = desktopMode();
-    if (!readValue("MusicVolume", musicVolume)) {
-        musicVolume = 100;
-    }
-    if (!readValue("FXVolume", fxVolume)) {
-        fxVolume = 100;
-    }
-    if (!readValue("WindowWidth", windowWidth)) {
-        windowWidth = static_cast<uint32_t>(desktop.w);
-    }
-    if (!readValue("WindowHeight", windowHeight)) {
-        windowHeight = static_cast<uint32_t>(desktop.h);
-    }
-    uint32_t fullscreenValue = 0;
-    fullscreen = !readValue("Fullscreen", fullscreenValue) || fullscreenValue != 0;
+    loadValues([this](const char* key, uint32_t& out) { return readValue(key, out); });
     save();
 }
 
-bool Settings::readValue(const char* key, uint32_t& out) const {
-    std::ifstream file(filePath, std::ios::binary);
-    if (!file) {
-        return false;
+Settings::Settings(std::string_view text) {
+    loadValues([text](const char* key, uint32_t& out) { return findValue(text, key, out); });
+}
+
+void Settings::loadValues(const std::function<bool(const char* key, uint32_t& out)>& lookup) {
+    const SDL_DisplayMode desktop = desktopMode();
+    if (!lookup("MusicVolume", musicVolume)) {
+        musicVolume = 100;
     }
-    const size_t keyLength = std::strlen(key);
-    std::string line;
-    while (std::getline(file, line)) {
-        // A CR belongs to the line end only when an LF follows it.
-        if (!file.eof() && !line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    if (!lookup("FXVolume", fxVolume)) {
+        fxVolume = 100;
+    }
+    if (!lookup("WindowWidth", windowWidth)) {
+        windowWidth = static_cast<uint32_t>(desktop.w);
+    }
+    if (!lookup("WindowHeight", windowHeight)) {
+        windowHeight = static_cast<uint32_t>(desktop.h);
+    }
+    uint32_t fullscreenValue = 0;
+    fullscreen = !lookup("Fullscreen", fullscreenValue) || fullscreenValue != 0;
+}
+
+bool Settings::readValue(const char* key, uint32_t& out) const {
+    std::string text;
+    return readFile(filePath, text, maxFileBytes) && findValue(text, key, out);
+}
+
+bool Settings::findValue(std::string_view text, const char* key, uint32_t& out) {
+    for (const std::string_view line : splitLines(text)) {
         const size_t equals = line.find('=');
-        const size_t keyEnd = equals == std::string::npos ? line.size() : equals;
-        if (keyEnd == keyLength && line.compare(0, keyEnd, key) == 0) {
-            readNumber(equals == std::string::npos ? line : line.substr(equals + 1), out);
+        if (line.substr(0, equals) == key) {
+            readNumber(equals == std::string_view::npos ? line : line.substr(equals + 1), out);
             return true;
         }
     }
     return false;
 }
 
-void Settings::save() const {
+std::string Settings::fileText() const {
     std::ostringstream text;
     text << "[Settings]\r\nMusicVolume=" << musicVolume << "\r\nFXVolume=" << fxVolume
          << "\r\nWindowWidth=" << windowWidth << "\r\nWindowHeight=" << windowHeight
          << "\r\nFullscreen=" << (fullscreen ? 1 : 0);
-    replaceFile(filePath, text.str());
+    return text.str();
+}
+
+bool Settings::save() const {
+    // Not synced to the disk: a slider drag saves at every step, and a sync
+    // each time would stall the drag.
+    return replaceFile(filePath, fileText());
 }
 
 void Settings::applyDisplayMode() {

@@ -4,6 +4,9 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 
 class Settings {
   public:
@@ -12,17 +15,26 @@ class Settings {
     // for any screen.
     static constexpr uint32_t fallbackWidth = 800;
     static constexpr uint32_t fallbackHeight = 600;
+    // More than six lines could ever need; the rest of a larger file is not read.
+    static constexpr size_t maxFileBytes = 1 << 20;
 
     // Loads the file (defaults for missing keys) and rewrites it at once in
     // canonical form. Needs SDL's video subsystem for the default size.
     Settings();
+    // Loads the values from a file's text already in memory; writes nothing.
+    explicit Settings(std::string_view text);
 
+    // Reads the file and looks `key` up in it (one open per key). False when
+    // the file cannot be read or holds no such key.
+    bool readValue(const char* key, uint32_t& out) const;
     // Finds the first line whose key is exactly `key` and reads an unsigned
     // number from its value into `out`; an unreadable number leaves `out` as
     // it was. True when such a line exists.
-    bool readValue(const char* key, uint32_t& out) const;
-    // Writes the six canonical lines; silently does nothing when it cannot.
-    void save() const;
+    static bool findValue(std::string_view text, const char* key, uint32_t& out);
+    // The six canonical lines, CR LF between them.
+    std::string fileText() const;
+    // Writes fileText(); false, having written nothing, when it cannot.
+    bool save() const;
     // Makes the running window match the size and full-screen flag.
     void applyDisplayMode();
 
@@ -32,4 +44,8 @@ class Settings {
     uint32_t windowWidth = 0;
     uint32_t windowHeight = 0;
     bool fullscreen = false;
+
+  private:
+    // Every value from `lookup`, or its default when the key is missing.
+    void loadValues(const std::function<bool(const char* key, uint32_t& out)>& lookup);
 };

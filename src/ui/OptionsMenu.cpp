@@ -1,7 +1,5 @@
 #include "ui/OptionsMenu.h"
 
-#include "ui/ButtonSlider.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
@@ -13,15 +11,25 @@ constexpr std::pair<int, int> resolutions[OptionsMenu::currentSizeIndex] = {
     {1768, 992}, {1920, 1080}, {3840, 2160}, {4096, 2160},
 };
 
+// Each row's centre as a share of the window's height; the captions sit in a
+// column at 0.4 of its width, the controls at 0.6.
+constexpr float musicRow = 0.5f;
+constexpr float fxRow = 0.6f;
+constexpr float resolutionRow = 0.7f;
+constexpr float fullScreenRow = 0.8f;
+constexpr float buttonRow = 0.9f;
+constexpr float captionColumn = 0.4f;
+constexpr float controlColumn = 0.6f;
+
 struct Caption {
     const char* text;
-    float heightFactor;
+    float row;
 };
 constexpr Caption captions[] = {
-    {"Music Volume", 0.5f},
-    {"FX Volume", 0.6f},
-    {"Resolution", 0.7f},
-    {"FullScreen", 0.8f},
+    {"Music Volume", musicRow},
+    {"FX Volume", fxRow},
+    {"Resolution", resolutionRow},
+    {"FullScreen", fullScreenRow},
 };
 
 const char* onOff(bool on) {
@@ -57,20 +65,24 @@ OptionsMenu::OptionsMenu(SDL_Renderer* renderer, InputState& inputState, InputHa
 void OptionsMenu::buildControls() {
     const auto width = static_cast<float>(settings.windowWidth);
     const auto height = static_cast<float>(settings.windowHeight);
-    const float column = 0.6f * width;
-    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ",
-                                                     settings.musicVolume, column, 0.5f * height));
-    buttons.push_back(std::make_unique<ButtonSlider>(renderer, textRenderer, " ", settings.fxVolume,
-                                                     column, 0.6f * height));
+    const float column = controlColumn * width;
+    auto music = std::make_unique<ButtonSlider>(renderer, textRenderer, " ", settings.musicVolume,
+                                                column, musicRow * height);
+    auto fx = std::make_unique<ButtonSlider>(renderer, textRenderer, " ", settings.fxVolume, column,
+                                             fxRow * height);
+    musicSlider = music.get();
+    fxSlider = fx.get();
+    buttons.push_back(std::move(music));
+    buttons.push_back(std::move(fx));
     // Measured for these texts; the labels shown are set just below.
+    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "1000 x 1000", column,
+                                               resolutionRow * height));
     buttons.push_back(
-        std::make_unique<Button>(renderer, textRenderer, "1000 x 1000", column, 0.7f * height));
+        std::make_unique<Button>(renderer, textRenderer, "On", column, fullScreenRow * height));
+    buttons.push_back(std::make_unique<Button>(renderer, textRenderer, "Apply", 0.5f * width,
+                                               buttonRow * height));
     buttons.push_back(
-        std::make_unique<Button>(renderer, textRenderer, "On", column, 0.8f * height));
-    buttons.push_back(
-        std::make_unique<Button>(renderer, textRenderer, "Apply", 0.5f * width, 0.9f * height));
-    buttons.push_back(
-        std::make_unique<Button>(renderer, textRenderer, "Back", column, 0.9f * height));
+        std::make_unique<Button>(renderer, textRenderer, "Back", column, buttonRow * height));
     buttonCount = static_cast<int>(buttons.size());
 
     buttons[FullScreen]->setLabel(onOff(settings.fullscreen));
@@ -101,10 +113,10 @@ std::pair<float, float> OptionsMenu::resolutionAt(int index) const {
 void OptionsMenu::activate() {
     switch (selected) {
     case MusicSlider:
-        commitSlider(MusicSlider, settings.musicVolume);
+        commitSlider(*musicSlider, settings.musicVolume);
         break;
     case FxSlider:
-        commitSlider(FxSlider, settings.fxVolume);
+        commitSlider(*fxSlider, settings.fxVolume);
         break;
     case Resolution:
         // Only the fixed sizes cycle; the current size is just the start.
@@ -126,8 +138,7 @@ void OptionsMenu::activate() {
     settings.save();
 }
 
-void OptionsMenu::commitSlider(Control control, uint32_t& setting) {
-    auto& slider = static_cast<ButtonSlider&>(*buttons[control]);
+void OptionsMenu::commitSlider(ButtonSlider& slider, uint32_t& setting) {
     slider.committedValue = slider.value;
     setting = slider.value;
 }
@@ -151,9 +162,8 @@ void OptionsMenu::render() {
     const auto height = static_cast<float>(settings.windowHeight);
     for (const Caption& caption : captions) {
         const TextSize size = TextRenderer::measureText(caption.text);
-        textRenderer.drawText(caption.text, 0.4f * width,
-                              caption.heightFactor * height -
-                                  static_cast<float>(size.height) / 2.0f);
+        textRenderer.drawText(caption.text, captionColumn * width,
+                              caption.row * height - static_cast<float>(size.height) / 2.0f);
     }
     for (auto& button : buttons) {
         button->render();

@@ -1,6 +1,7 @@
 #pragma once
 // Music and effects volume sliders, a resolution chooser, a full-screen
 // toggle, "Apply" and "Back". Every activation saves the settings file.
+#include "ui/ButtonSlider.h"
 #include "ui/Menu.h"
 
 #include <utility>
@@ -27,13 +28,16 @@ class OptionsMenu final : public Menu {
     // Entries 0..15 are fixed sizes; entry 16 is the current window size.
     std::pair<float, float> resolutionAt(int index) const;
 
+    // The two sliders among the controls, owned by `buttons`.
+    ButtonSlider* musicSlider = nullptr;
+    ButtonSlider* fxSlider = nullptr;
     bool closeRequested = false;
     int resolutionIndex = currentSizeIndex;
     float pendingWidth = 0.0f;
     float pendingHeight = 0.0f;
 
   private:
-    void commitSlider(Control control, uint32_t& setting);
+    void commitSlider(ButtonSlider& slider, uint32_t& setting);
     void toggleFullScreen();
     void applyResolution();
 };

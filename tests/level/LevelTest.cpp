@@ -1,5 +1,5 @@
-// Reading level files: line ends, ragged rows, empty and missing files, and
-// which file the game scene picks.
+// Reading level files: line ends, ragged rows (parsed from memory), empty,
+// missing and special files, and which file the game scene picks.
 #include "level/Level.h"
 #include "level/LevelGenerator.h"
 #include "support/TestWorkspace.h"
@@ -13,16 +13,14 @@
 namespace {
 const char* const handMade = "Resources/Data/Level0.level";
 
-Level load(const TestWorkspace& workspace, const std::string& bytes) {
-    workspace.write(handMade, bytes);
+Level load(const std::string& bytes) {
     Level level;
-    level.loadFromFile();
+    level.loadFromText(bytes);
     return level;
 }
 } // namespace
 
 TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
-    TestWorkspace workspace;
     std::vector<std::string> rows(40);
     for (int r = 0; r < 40; ++r) {
         for (int c = 0; c < 40; ++c) {
@@ -36,7 +34,7 @@ TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
         }
         // With and without a line end after the last row.
         for (const std::string& bytes : {text, text.substr(0, text.size() - end.size())}) {
-            const Level level = load(workspace, bytes);
+            const Level level = load(bytes);
             EXPECT_EQ(level.width, 40.0f);
             EXPECT_EQ(level.height, 40.0f);
             ASSERT_EQ(level.rows, rows);
@@ -47,7 +45,7 @@ TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
             }
         }
         // One more line end adds an empty last row, and the width is its length.
-        const Level level = load(workspace, text + end);
+        const Level level = load(text + end);
         EXPECT_EQ(level.height, 41.0f);
         EXPECT_EQ(level.width, 0.0f);
         EXPECT_FALSE(level.isFloor(0, 0));
@@ -55,14 +53,13 @@ TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
 }
 
 TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
-    TestWorkspace workspace;
     // Cells past the last line's length are outside the map.
-    Level level = load(workspace, "1111\r\n11\r\n");
+    Level level = load("1111\r\n11\r\n");
     EXPECT_EQ(level.width, 2.0f);
     EXPECT_TRUE(level.isFloor(1, 0));
     EXPECT_FALSE(level.isFloor(2, 0));
     // A short row is solid past its end.
-    level = load(workspace, "111\n1\n111\n");
+    level = load("111\n1\n111\n");
     EXPECT_EQ(level.width, 3.0f);
     EXPECT_TRUE(level.isFloor(0, 1));
     EXPECT_FALSE(level.isFloor(1, 1));
@@ -71,7 +68,7 @@ TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
     EXPECT_FALSE(level.isFloor(-1, 0));
     EXPECT_FALSE(level.isFloor(0, 3));
     // A CR without an LF is a (solid) cell, also at the very end.
-    level = load(workspace, "1\r1\r\n1\r11\r");
+    level = load("1\r1\r\n1\r11\r");
     EXPECT_EQ(level.height, 2.0f);
     EXPECT_EQ(level.rows[0], "1\r1");
     EXPECT_EQ(level.rows[1], "1\r11\r");
@@ -82,11 +79,16 @@ TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
 
 TEST(LevelFile, EmptyOrMissingFilesGiveAnEmptyMap) {
     TestWorkspace workspace;
-    Level level = load(workspace, "");
-    EXPECT_TRUE(level.width == 0.0f && level.height == 0.0f);
+    workspace.write(handMade, "");
+    Level level;
+    level.loadFromFile();
+    EXPECT_EQ(level.width, 0.0f);
+    EXPECT_EQ(level.height, 0.0f);
     workspace.remove(handMade);
     level.loadFromFile();
-    EXPECT_TRUE(level.width == 0.0f && level.height == 0.0f && level.rows.empty());
+    EXPECT_EQ(level.width, 0.0f);
+    EXPECT_EQ(level.height, 0.0f);
+    EXPECT_TRUE(level.rows.empty());
 }
 
 TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {

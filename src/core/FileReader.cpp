@@ -1,0 +1,50 @@
+#include "core/FileReader.h"
+
+#include "core/FileDescriptor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+// Non-blocking, so that opening a FIFO cannot wait for a writer; anything but
+// a regular file is closed again at once.
+FileDescriptor openRegularFile(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.isOpen() && (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))) {
+        file.close();
+    }
+    return file;
+}
+} // namespace
+
+bool readFile(const std::string& path, std::string& bytes, size_t limit) {
+    bytes.clear();
+    const FileDescriptor file = openRegularFile(path);
+    if (!file.isOpen()) {
+        return false;
+    }
+    char chunk[65536];
+    while (bytes.size() < limit) {
+        const size_t wanted = std::min(sizeof chunk, limit - bytes.size());
+        const ssize_t got = ::read(file.get(), chunk, wanted);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(chunk, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+bool isReadableFile(const std::string& path) {
+    return openRegularFile(path).isOpen();
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Reads the game's files so that nothing a player's folder holds can hang or
+// swamp it: only a regular file (after following links) is read, a FIFO or a
+// device counts as missing, and at most `limit` bytes are taken.
+#include <cstddef>
+#include <string>
+
+// The file's first `limit` bytes (all of it when shorter). False, with
+// `bytes` empty, when the path is missing, unreadable or not a regular file.
+bool readFile(const std::string& path, std::string& bytes, size_t limit);
+// True when the path leads to a regular file that can be opened for reading.
+bool isReadableFile(const std::string& path);
