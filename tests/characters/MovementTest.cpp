@@ -1,46 +1,25 @@
 // One-tile moves under the arrow keys, driven through the game scene's update
 // on small hand-made levels.
-#include "level/GameScene.h"
-#include "support/ScreenRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <memory>
+#include <cmath>
 #include <utility>
 
 namespace {
-const char* const openFloor = "111\r\n111\r\n111\r\n";
+const char* const openFloor = SceneRig::openFloor;
 using Key = InputState::Key;
-
-struct SceneRig : ScreenRig {
-    std::unique_ptr<GameScene> scene;
-
-    explicit SceneRig(const char* level) : ScreenRig(64, 64) {
-        writeBitmap(Character::sheetPath, 100, 128, [](int, int) { return Rgb{0, 0, 200}; });
-        workspace.write("Resources/Data/Level0.level", level);
-        settings.windowWidth = 1280;
-        settings.windowHeight = 720;
-        scene = std::make_unique<GameScene>(canvas.renderer(), handler, input, text, settings);
-    }
-    Player& player() { return *scene->player; }
-    // Holds exactly these keys for one update.
-    void step(std::initializer_list<Key> keys, double dt = 0.01) {
-        input.pressed = {};
-        for (const Key key : keys) {
-            input.pressed[key] = true;
-        }
-        scene->update(dt);
-    }
-};
 } // namespace
 
 TEST(Movement, LeftFromTheStartEndsExactlyOnColumnZero) {
     SceneRig rig(openFloor);
     Player& player = rig.player();
     rig.step({InputState::Left}, 0.011);
-    EXPECT_TRUE(player.facing == Facing::Left && player.moving);
-    EXPECT_TRUE(player.targetX == 12.5f && player.targetY == 128.0f);
+    EXPECT_EQ(player.facing, Facing::Left);
+    EXPECT_TRUE(player.moving);
+    EXPECT_EQ(player.targetX, 12.5f);
+    EXPECT_EQ(player.targetY, 128.0f);
     EXPECT_EQ(player.x, 140.5f); // the first step comes next update
     int updates = 0;
     for (; player.moving && updates < 200; ++updates) {
@@ -53,16 +32,20 @@ TEST(Movement, LeftFromTheStartEndsExactlyOnColumnZero) {
     // 1.65 px a step: 76 steps (0.84 s) leave 2.6 px, within the 3 px
     // tolerance, so the 77th update snaps onto the target.
     EXPECT_EQ(updates, 77);
-    EXPECT_TRUE(player.x == 12.5f && player.y == 128.0f && player.targetX == 0.0f);
+    EXPECT_EQ(player.x, 12.5f);
+    EXPECT_EQ(player.y, 128.0f);
+    EXPECT_EQ(player.targetX, 0.0f);
     EXPECT_EQ(rig.scene->turnOver, 1);
     // One idle update at the turn boundary; its time step is not even stored.
     player.facing = Facing::Down;
     rig.scene->update(0.02);
-    EXPECT_TRUE(rig.scene->turnOver == 0 && player.facing == Facing::Down);
+    EXPECT_EQ(rig.scene->turnOver, 0);
+    EXPECT_EQ(player.facing, Facing::Down);
     EXPECT_EQ(player.deltaTime, 0.011);
     // Column -0.9 is off the map: the player only turns.
     rig.scene->update(0.02);
-    EXPECT_TRUE(player.facing == Facing::Left && !player.moving);
+    EXPECT_EQ(player.facing, Facing::Left);
+    EXPECT_FALSE(player.moving);
 }
 
 TEST(Movement, OnlyFloorInsideTheMapCanBeEntered) {
@@ -98,18 +81,21 @@ TEST(Movement, KeysTogetherResolveToOneMove) {
         SceneRig rig(openFloor);
         Player& player = rig.player();
         rig.step({InputState::Left, InputState::Right});
-        EXPECT_TRUE(player.facing == Facing::Down && !player.moving);
+        EXPECT_EQ(player.facing, Facing::Down);
+        EXPECT_FALSE(player.moving);
         // A vertical move replaces a horizontal one.
         rig.step({InputState::Left, InputState::Up});
         EXPECT_EQ(player.facing, Facing::Up);
-        EXPECT_TRUE(player.targetX == 140.5f && player.targetY == 0.0f);
+        EXPECT_EQ(player.targetX, 140.5f);
+        EXPECT_EQ(player.targetY, 0.0f);
     }
     // With the way up blocked the player goes left but faces up.
     SceneRig rig("111\r\n101\r\n111\r\n");
     rig.player().y = 256.0f;
     rig.step({InputState::Left, InputState::Up});
     EXPECT_EQ(rig.player().facing, Facing::Up);
-    EXPECT_TRUE(rig.player().targetX == 12.5f && rig.player().targetY == 256.0f);
+    EXPECT_EQ(rig.player().targetX, 12.5f);
+    EXPECT_EQ(rig.player().targetY, 256.0f);
 }
 
 TEST(Movement, ADeadPlayerStaysPutButTheCameraFollows) {
@@ -117,11 +103,13 @@ TEST(Movement, ADeadPlayerStaysPutButTheCameraFollows) {
     Player& player = rig.player();
     player.dead = true;
     rig.step({InputState::Left});
-    EXPECT_TRUE(player.facing == Facing::Down && !player.moving);
+    EXPECT_EQ(player.facing, Facing::Down);
+    EXPECT_FALSE(player.moving);
     player.x = 1000.0f;
     player.y = 50.0f;
     rig.step({InputState::Left});
-    EXPECT_TRUE(rig.scene->cameraX == 360.0f && rig.scene->cameraY == -310.0f);
+    EXPECT_EQ(rig.scene->cameraX, 360.0f);
+    EXPECT_EQ(rig.scene->cameraY, -310.0f);
     EXPECT_EQ(player.x, 1000.0f);
 }
 
@@ -137,25 +125,45 @@ TEST(Movement, AKeyTappedDuringAMoveIsLost) {
     EXPECT_EQ(rig.player().x, 12.5f);
     rig.step({});
     rig.step({});
-    EXPECT_TRUE(!rig.player().moving && rig.player().facing == Facing::Left);
+    EXPECT_FALSE(rig.player().moving);
+    EXPECT_EQ(rig.player().facing, Facing::Left);
 }
 
 TEST(Movement, ArrivalToleranceIsInclusive) {
     SceneRig rig(openFloor);
     Player& player = rig.player();
-    const float offsets[][2] = {{-3, 0}, {3, 0}, {0, 3}, {3, -3}, {-3.25f, 0}, {0, 3.25f}};
-    for (const auto& [dx, dy] : offsets) {
-        const bool within = dx != -3.25f && dy != 3.25f;
+    // 150 px/s x 0.5 x 0.04 = 3 px on each axis: a target exactly 3 away is
+    // snapped onto, the next float beyond it is not.
+    const struct {
+        float targetX, targetY;
+        bool snaps;
+    } cases[] = {
+        {137.5f, 128.0f, true},
+        {143.5f, 128.0f, true},
+        {140.5f, 131.0f, true},
+        {140.5f, 125.0f, true},
+        {143.5f, 125.0f, true},
+        {137.25f, 128.0f, false},
+        {140.5f, 131.25f, false},
+        {std::nextafter(143.5f, 200.0f), 128.0f, false},
+        {std::nextafter(137.5f, 0.0f), 128.0f, false},
+        {140.5f, std::nextafter(131.0f, 200.0f), false},
+        {140.5f, std::nextafter(125.0f, 0.0f), false},
+    };
+    for (const auto& [targetX, targetY, snaps] : cases) {
+        SCOPED_TRACE(testing::Message() << "target " << targetX << ", " << targetY);
         player.x = 140.5f;
         player.y = 128.0f;
         player.moving = true;
-        player.targetX = player.x + dx;
-        player.targetY = player.y + dy;
+        player.targetX = targetX;
+        player.targetY = targetY;
         rig.scene->turnOver = 0;
         rig.scene->update(0.001);
-        EXPECT_EQ(player.moving, !within) << dx << ", " << dy;
-        if (within) {
-            EXPECT_TRUE(player.x == 140.5f + dx && player.y == 128.0f + dy);
+        EXPECT_EQ(player.moving, !snaps);
+        EXPECT_EQ(rig.scene->turnOver, snaps ? 1 : 0);
+        if (snaps) {
+            EXPECT_EQ(player.x, targetX);
+            EXPECT_EQ(player.y, targetY);
         }
     }
 }
@@ -173,6 +181,7 @@ TEST(Movement, LongTimeStepsStillEndOnTheTarget) {
             EXPECT_GE(rig.player().x, 12.5f);
         }
         EXPECT_EQ(updates, expected);
-        EXPECT_TRUE(rig.player().x == 12.5f && rig.player().y == 128.0f);
+        EXPECT_EQ(rig.player().x, 12.5f);
+        EXPECT_EQ(rig.player().y, 128.0f);
     }
 }

@@ -1,38 +1,28 @@
 // The player as the game scene makes it: start state, health and its
 // invulnerability window, and the walk cycle on the test clock.
 #include "core/Clock.h"
-#include "level/GameScene.h"
-#include "support/ScreenRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
-
-namespace {
-struct SceneRig : ScreenRig {
-    std::unique_ptr<GameScene> scene;
-
-    SceneRig() : ScreenRig(64, 64) {
-        writeBitmap(Character::sheetPath, 100, 128, [](int, int) { return Rgb{0, 0, 200}; });
-        workspace.write("Resources/Data/Level0.level", "111\r\n111\r\n111\r\n");
-        scene = std::make_unique<GameScene>(canvas.renderer(), handler, input, text, settings);
-    }
-    ~SceneRig() { Clock::useWallClock(); }
-};
-} // namespace
 
 TEST(Player, StartsOnCellOneOneFacingDown) {
     SceneRig rig;
     const Player& player = *rig.scene->player;
-    EXPECT_TRUE(player.x == 140.5f && player.y == 128.0f);
-    EXPECT_TRUE(static_cast<int>(player.facing) == 3 && player.currentFrame == 0);
+    EXPECT_EQ(player.x, 140.5f);
+    EXPECT_EQ(player.y, 128.0f);
+    EXPECT_EQ(static_cast<int>(player.facing), 3);
+    EXPECT_EQ(player.currentFrame, 0);
     EXPECT_EQ(player.health, 100);
-    EXPECT_FALSE(player.dead || player.moving || player.invulnerable);
+    EXPECT_FALSE(player.dead);
+    EXPECT_FALSE(player.moving);
+    EXPECT_FALSE(player.invulnerable);
     // Each frame cuts its own 25 x 32 cell and keeps the sheet's size.
     const Sprite& frame = *player.frames[2][3];
     const SDL_Rect& cut = frame.sourceRect;
-    EXPECT_TRUE(frame.useSourceRect && cut.x == 75 && cut.y == 64 && cut.w == 25 && cut.h == 32);
-    EXPECT_TRUE(frame.width == 100 && frame.height == 128);
+    EXPECT_TRUE(frame.useSourceRect);
+    EXPECT_EQ(cut, (SDL_Rect{75, 64, 25, 32}));
+    EXPECT_EQ(frame.width, 100);
+    EXPECT_EQ(frame.height, 128);
 }
 
 TEST(Player, DamageOpensAWindowInWhichNothingCounts) {
@@ -43,7 +33,9 @@ TEST(Player, DamageOpensAWindowInWhichNothingCounts) {
     EXPECT_EQ(player.health, 100);
     EXPECT_FALSE(player.invulnerable);
     player.changeHealth(-100);
-    EXPECT_TRUE(player.health == 0 && player.dead && player.invulnerable);
+    EXPECT_EQ(player.health, 0);
+    EXPECT_TRUE(player.dead);
+    EXPECT_TRUE(player.invulnerable);
     EXPECT_EQ(player.invulnerableUntil, 6000);
     Clock::setManual(5999);
     player.changeHealth(-10);

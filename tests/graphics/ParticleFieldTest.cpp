@@ -52,7 +52,7 @@ TEST_F(ParticleFieldTest, LiveParticleOpacityAndPosition) {
         field.particles[0].alpha = alpha;
         field.draw();
         const SDL_Rect box = canvas.paintedBox();
-        EXPECT_TRUE(box.x == 12 && box.y == 7 && box.w == 4 && box.h == 4) << alpha;
+        EXPECT_EQ(box, (SDL_Rect{12, 7, 4, 4})) << alpha;
         EXPECT_EQ(canvas.pixel(15, 10), white) << alpha;
     }
     canvas.clear();

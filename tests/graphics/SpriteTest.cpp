@@ -11,10 +11,6 @@ namespace {
 const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, nearMagenta{254, 0, 255};
 const char* const path = "Resources/Assets/Test.bmp";
 
-bool operator==(const SDL_Rect& a, const SDL_Rect& b) {
-    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
-}
-
 struct SpriteTest : testing::Test {
     // 64 x 32: 32 columns red, 16 blue, 16 green; the top left pixel magenta,
     // its right neighbour nearly so.
@@ -36,10 +32,10 @@ TEST_F(SpriteTest, DrawsAtTruncatedCornerAndOwnSize) {
     sprite.load(canvas.renderer(), path);
     EXPECT_EQ(sprite.width, 64);
     EXPECT_EQ(sprite.height, 32);
-    EXPECT_TRUE(sprite.sourceRect == (SDL_Rect{0, 0, 0, 0}));
+    EXPECT_EQ(sprite.sourceRect, (SDL_Rect{0, 0, 0, 0}));
     canvas.clear(Rgb{10, 20, 30});
     sprite.draw(10.7f, -0.5f);
-    EXPECT_TRUE(canvas.paintedBox(Rgb{10, 20, 30}) == (SDL_Rect{10, 0, 64, 32}));
+    EXPECT_EQ(canvas.paintedBox(Rgb{10, 20, 30}), (SDL_Rect{10, 0, 64, 32}));
     EXPECT_EQ(canvas.pixel(10, 0), (Rgb{10, 20, 30}));
     EXPECT_EQ(canvas.pixel(11, 0), nearMagenta);
     EXPECT_EQ(canvas.pixel(41, 31), red);
@@ -49,11 +45,12 @@ TEST_F(SpriteTest, DrawsAtTruncatedCornerAndOwnSize) {
 TEST_F(SpriteTest, ClipSelectsPartAndDrawStretchesIt) {
     Sprite sprite;
     sprite.load(canvas.renderer(), path, 32.0f, 0.0f, 32.0f, 32.0f);
-    EXPECT_TRUE(sprite.sourceRect == (SDL_Rect{32, 0, 32, 32}));
-    EXPECT_TRUE(sprite.width == 64 && sprite.height == 32);
+    EXPECT_EQ(sprite.sourceRect, (SDL_Rect{32, 0, 32, 32}));
+    EXPECT_EQ(sprite.width, 64);
+    EXPECT_EQ(sprite.height, 32);
     sprite.useSourceRect = true;
     sprite.draw(0.0f, 0.0f);
-    EXPECT_TRUE(canvas.paintedBox() == (SDL_Rect{0, 0, 64, 32}));
+    EXPECT_EQ(canvas.paintedBox(), (SDL_Rect{0, 0, 64, 32}));
     EXPECT_EQ(canvas.pixel(31, 31), blue);
     EXPECT_EQ(canvas.pixel(32, 0), green);
 
@@ -69,7 +66,7 @@ TEST_F(SpriteTest, ClipSelectsPartAndDrawStretchesIt) {
     for (const auto& c : cases) {
         Sprite clipped;
         clipped.load(canvas.renderer(), path, c.x, c.y, c.w, c.h);
-        EXPECT_TRUE(clipped.sourceRect == c.expected) << c.x << "," << c.y << "," << c.w;
+        EXPECT_EQ(clipped.sourceRect, c.expected) << c.x << "," << c.y << "," << c.w;
     }
 }
 
@@ -81,8 +78,9 @@ TEST_F(SpriteTest, LoadFailuresAreReported) {
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Surface for bitmap 'Resources/Assets/None.bmp' not loaded!\n" + error + "\n");
-    EXPECT_TRUE(missing.width == 1 && missing.height == 1);
-    EXPECT_TRUE(missing.sourceRect == (SDL_Rect{0, 0, 0, 0}));
+    EXPECT_EQ(missing.width, 1);
+    EXPECT_EQ(missing.height, 1);
+    EXPECT_EQ(missing.sourceRect, (SDL_Rect{0, 0, 0, 0}));
     missing.draw(5.0f, 5.0f);
     EXPECT_EQ(canvas.paintedBox().w, 0);
 
@@ -94,7 +92,8 @@ TEST_F(SpriteTest, LoadFailuresAreReported) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               std::string("Texture for bitmap '") + path + "' not loaded!\n" + error + "\n");
     EXPECT_EQ(noRenderer.texture, nullptr);
-    EXPECT_TRUE(noRenderer.width == 64 && noRenderer.height == 32);
+    EXPECT_EQ(noRenderer.width, 64);
+    EXPECT_EQ(noRenderer.height, 32);
 }
 
 } // namespace

@@ -40,9 +40,10 @@ TEST_F(InputHandlerTest, PressNeedsToOutliveThePollAndRepeatsDoNotRenewIt) {
     push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
     push(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     handler.poll();
-    EXPECT_FALSE(state.pressed[InputState::Up] || state.held[InputState::Up]);
-    EXPECT_FALSE(state.mousePressed[InputState::MouseLeft] ||
-                 state.mouseHeld[InputState::MouseLeft]);
+    EXPECT_FALSE(state.pressed[InputState::Up]);
+    EXPECT_FALSE(state.held[InputState::Up]);
+    EXPECT_FALSE(state.mousePressed[InputState::MouseLeft]);
+    EXPECT_FALSE(state.mouseHeld[InputState::MouseLeft]);
 
     push(SDL_KEYDOWN, SDLK_RETURN);
     push(SDL_KEYDOWN, SDLK_RETURN, 1);
@@ -87,9 +88,10 @@ TEST_F(InputHandlerTest, MiddleButtonAndKeypadEnterOnlyRefreshTheMouse) {
     EXPECT_EQ(state.mouseX, 55.0f);
     EXPECT_EQ(state.mouseY, 66.0f);
     const InputState untouched;
-    EXPECT_TRUE(state.mousePressed == untouched.mousePressed &&
-                state.mouseHeld == untouched.mouseHeld);
-    EXPECT_TRUE(state.pressed == untouched.pressed && state.held == untouched.held);
+    EXPECT_EQ(state.mousePressed, untouched.mousePressed);
+    EXPECT_EQ(state.mouseHeld, untouched.mouseHeld);
+    EXPECT_EQ(state.pressed, untouched.pressed);
+    EXPECT_EQ(state.held, untouched.held);
 }
 
 } // namespace

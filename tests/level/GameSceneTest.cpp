@@ -1,12 +1,12 @@
 // Drawing the map and the player, read back pixel by pixel on a 1280 x 720
-// software canvas.
+// software canvas; and which updates can end the player's invulnerability.
 #include "level/GameScene.h"
-#include "support/ScreenRig.h"
+#include "core/Clock.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <memory>
 #include <tuple>
 
 namespace {
@@ -19,29 +19,22 @@ Rgb frame(int row, int column) {
     return Rgb{static_cast<uint8_t>(40 + 50 * column), static_cast<uint8_t>(60 * row), 200};
 }
 
-struct SceneRig : ScreenRig {
-    std::unique_ptr<GameScene> scene;
-
-    // A 2 x 2 mark in the tile's top-left corner shows where each copy starts.
-    SceneRig(const char* level, int tileSize) : ScreenRig(1280, 720) {
-        writeBitmap(Character::sheetPath, 100, 128,
-                    [](int x, int y) { return frame(y / 32, x / 25); });
-        writeBitmap(GameScene::tilesPath, tileSize, tileSize,
-                    [](int x, int y) { return x < 2 && y < 2 ? mark : tile; });
-        if (level != nullptr) {
-            workspace.write("Resources/Data/Level0.level", level);
-        }
-        settings.windowWidth = 1280;
-        settings.windowHeight = 720;
-        scene = std::make_unique<GameScene>(canvas.renderer(), handler, input, text, settings);
-    }
+// A 2 x 2 mark in the tile's top-left corner shows where each copy starts.
+struct DrawnScene : SceneRig {
+    DrawnScene(const char* level, int tileSize)
+        : SceneRig(level, 1280, 720, [tileSize] {
+              writeBitmap(Character::sheetPath, 100, 128,
+                          [](int x, int y) { return frame(y / 32, x / 25); });
+              writeBitmap(GameScene::tilesPath, tileSize, tileSize,
+                          [](int x, int y) { return x < 2 && y < 2 ? mark : tile; });
+          }) {}
     void draw() {
         canvas.clear(none);
         scene->render();
     }
     void expectPixels(std::initializer_list<std::tuple<int, int, Rgb>> pixels) const {
         for (const auto& [x, y, colour] : pixels) {
-            EXPECT_TRUE(canvas.pixel(x, y) == colour) << "at " << x << ", " << y;
+            EXPECT_EQ(canvas.pixel(x, y), colour) << "at " << x << ", " << y;
         }
     }
 };
@@ -49,7 +42,7 @@ struct SceneRig : ScreenRig {
 
 TEST(GameSceneRender, CameraCentresThePlayerAndCellsSitOnTheGrid) {
     // Row 2 is shorter than the map: nothing is drawn past its end.
-    SceneRig rig("1101\r\n1121\r\n1\r\n1111\r\n", 128);
+    DrawnScene rig("1101\r\n1121\r\n1\r\n1111\r\n", 128);
     rig.scene->update(0.0);
     EXPECT_EQ(rig.scene->cameraX, -499.5f);
     EXPECT_EQ(rig.scene->cameraY, -232.0f);
@@ -71,7 +64,7 @@ TEST(GameSceneRender, CameraCentresThePlayerAndCellsSitOnTheGrid) {
 }
 
 TEST(GameSceneRender, PositionsTruncateTowardZero) {
-    SceneRig rig("11\r\n11\r\n", 128);
+    DrawnScene rig("11\r\n11\r\n", 128);
     // Cell (0, 0) at (-0.5, -0.5) is drawn from (0, 0), at -1.5 from -1.
     rig.scene->cameraX = rig.scene->cameraY = 0.5f;
     rig.draw();
@@ -82,7 +75,7 @@ TEST(GameSceneRender, PositionsTruncateTowardZero) {
 }
 
 TEST(GameSceneRender, WithoutALevelOnlyThePlayerIsDrawn) {
-    SceneRig rig(nullptr, 128);
+    DrawnScene rig(nullptr, 128);
     rig.scene->update(0.0);
     rig.draw();
     const SDL_Rect painted = rig.canvas.paintedBox(none);
@@ -93,9 +86,43 @@ TEST(GameSceneRender, WithoutALevelOnlyThePlayerIsDrawn) {
 }
 
 TEST(GameSceneRender, SmallTilesLeaveGapsOnThe128Pitch) {
-    SceneRig rig("11\r\n11\r\n", 64);
+    DrawnScene rig("11\r\n11\r\n", 64);
     rig.scene->update(0.0);
     rig.draw();
     rig.expectPixels(
         {{562, 295, tile}, {563, 232, none}, {499, 296, none}, {627, 232, mark}, {499, 360, mark}});
+}
+
+TEST(GameSceneUpdate, InvulnerabilityEndsOnlyInAnUpdateInWhichThePlayerActs) {
+    SceneRig rig;
+    Player& player = rig.player();
+    Clock::setManual(2000);
+    const auto shield = [&player] {
+        player.invulnerable = true;
+        player.invulnerableUntil = 1999;
+    };
+    shield();
+    rig.step({});
+    EXPECT_FALSE(player.invulnerable) << "standing, no key held";
+    shield();
+    rig.step({InputState::Left});
+    EXPECT_TRUE(player.moving);
+    EXPECT_FALSE(player.invulnerable) << "standing, a move started";
+    shield();
+    rig.step({});
+    EXPECT_TRUE(player.moving);
+    EXPECT_FALSE(player.invulnerable) << "a step of the move";
+    player.x = 15.5f; // within the tolerance of 12.5
+    shield();
+    rig.step({});
+    EXPECT_EQ(rig.scene->turnOver, 1);
+    EXPECT_FALSE(player.invulnerable) << "the step that arrives";
+    // The turn boundary's idle update and a dead player's updates never look.
+    shield();
+    rig.step({});
+    EXPECT_EQ(rig.scene->turnOver, 0);
+    EXPECT_TRUE(player.invulnerable) << "the idle update";
+    player.dead = true;
+    rig.step({InputState::Left});
+    EXPECT_TRUE(player.invulnerable) << "dead";
 }

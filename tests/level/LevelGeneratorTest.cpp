@@ -1,5 +1,5 @@
 // Random levels over many seeds: size, file and console text, the carving
-// rule, connectivity and the number of random draws.
+// rule, connectivity and the order of the random draws.
 #include "level/LevelGenerator.h"
 #include "support/TestWorkspace.h"
 
@@ -64,15 +64,27 @@ void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& siz
     g.generate(path);
     const std::string console = testing::internal::GetCapturedStdout();
     const int afterGenerate = std::rand();
-    // Exactly 2 + 2 x across x down draws.
+    // The same draws again, in order: the grid's width and height, then each
+    // room's width and height, rows outer, columns inner; nothing after them.
     std::srand(seed);
-    for (int n = 0; n < 2 + 2 * g.roomsAcross * g.roomsDown; ++n) {
-        std::rand();
+    ASSERT_EQ(g.roomsAcross, std::rand() % 12 + 4);
+    ASSERT_EQ(g.roomsDown, std::rand() % 12 + 4);
+    ASSERT_EQ(g.rooms.size(), static_cast<size_t>(g.roomsDown));
+    for (int j = 0; j < g.roomsDown; ++j) {
+        ASSERT_EQ(g.rooms[j].size(), static_cast<size_t>(g.roomsAcross));
+        for (int i = 0; i < g.roomsAcross; ++i) {
+            EXPECT_EQ(g.rooms[j][i].width, std::rand() % 4 + 4) << "room " << i << ", " << j;
+            EXPECT_EQ(g.rooms[j][i].height, std::rand() % 4 + 4) << "room " << i << ", " << j;
+        }
     }
     EXPECT_EQ(std::rand(), afterGenerate);
 
-    ASSERT_TRUE(g.width >= 40 && g.width <= 150 && g.width == 10 * g.roomsAcross) << g.width;
-    ASSERT_TRUE(g.height >= 40 && g.height <= 150 && g.height == 10 * g.roomsDown) << g.height;
+    ASSERT_GE(g.width, 40);
+    ASSERT_LE(g.width, 150);
+    ASSERT_EQ(g.width, 10 * g.roomsAcross);
+    ASSERT_GE(g.height, 40);
+    ASSERT_LE(g.height, 150);
+    ASSERT_EQ(g.height, 10 * g.roomsDown);
     sizes.insert(g.width);
     sizes.insert(1000 + g.height);
     const std::string file = workspace.read(path);
@@ -92,8 +104,12 @@ void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& siz
     for (int j = 0; j < g.roomsDown; ++j) {
         for (int i = 0; i < g.roomsAcross; ++i) {
             const Room& room = g.rooms[j][i];
-            EXPECT_TRUE(room.width >= 4 && room.width <= 7 && room.height >= 4 && room.height <= 7);
-            EXPECT_TRUE(room.x == 10 * i && room.y == 10 * j);
+            EXPECT_GE(room.width, 4);
+            EXPECT_LE(room.width, 7);
+            EXPECT_GE(room.height, 4);
+            EXPECT_LE(room.height, 7);
+            EXPECT_EQ(room.x, 10 * i);
+            EXPECT_EQ(room.y, 10 * j);
             expected += "room " + std::to_string(j * g.roomsAcross + i + 1) + ": " +
                         std::to_string(10 * i) + ", " + std::to_string(10 * j) + "\n";
         }

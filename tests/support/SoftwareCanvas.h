@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <ostream>
 
 struct Rgb {
     uint8_t r = 0;
@@ -13,6 +14,17 @@ struct Rgb {
     uint8_t b = 0;
     bool operator==(const Rgb& other) const { return r == other.r && g == other.g && b == other.b; }
 };
+
+// Colours and boxes print their values, so a failed check shows both sides.
+inline std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
+    return out << "Rgb{" << int{colour.r} << ", " << int{colour.g} << ", " << int{colour.b} << "}";
+}
+inline bool operator==(const SDL_Rect& a, const SDL_Rect& b) {
+    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
+inline std::ostream& operator<<(std::ostream& out, const SDL_Rect& box) {
+    return out << "SDL_Rect{" << box.x << ", " << box.y << ", " << box.w << ", " << box.h << "}";
+}
 
 class SoftwareCanvas {
   public:

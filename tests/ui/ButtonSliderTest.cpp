@@ -31,7 +31,7 @@ struct SliderRig {
         canvas.clear(none);
         slider.render();
         for (const auto& [x, y, colour] : pixels) {
-            EXPECT_TRUE(canvas.pixel(x, y) == colour) << "at " << x << ", " << y;
+            EXPECT_EQ(canvas.pixel(x, y), colour) << "at " << x << ", " << y;
         }
     }
 };
@@ -40,7 +40,8 @@ struct SliderRig {
 TEST(ButtonSlider, TheMouseOverTheBarSetsThePendingValue) {
     SliderRig rig;
     ButtonSlider slider(rig.canvas.renderer(), rig.text, " ", 42, 600.0f, 400.0f);
-    EXPECT_TRUE(slider.value == 42 && slider.committedValue == 42);
+    EXPECT_EQ(slider.value, 42u);
+    EXPECT_EQ(slider.committedValue, 42u);
     // The bar spans 550..650 and 390..410, edges included.
     // clang-format off
     const std::tuple<float, float, bool, unsigned> hits[] = {

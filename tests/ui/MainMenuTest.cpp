@@ -1,8 +1,6 @@
 // The main menu: layout, navigation by mouse and keys, and its actions.
 #include "ui/MainMenu.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +8,13 @@
 
 namespace {
 
-struct MainMenuTest : testing::Test {
+struct MainMenuTest : testing::Test, ScreenRig {
+    MainMenuTest() : ScreenRig(1000, 800) {}
     void SetUp() override {
         writeBitmap(Button::bitmapPath, 10, 20, [](int, int) { return Rgb{100, 100, 100}; });
-        settings = std::make_unique<Settings>();
-        settings->windowWidth = 1000;
-        settings->windowHeight = 800;
-        menu =
-            std::make_unique<MainMenu>(canvas.renderer(), input, handler, text, *settings, scene);
+        settings.windowWidth = 1000;
+        settings.windowHeight = 800;
+        menu = std::make_unique<MainMenu>(canvas.renderer(), input, handler, text, settings, scene);
     }
     // The tint of each entry's background: 'G' green, 'W' white, '?' anything else.
     std::string tints() const {
@@ -29,13 +26,6 @@ struct MainMenuTest : testing::Test {
         }
         return result;
     }
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{1000, 800};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 0}};
-    InputState input;
-    InputHandler handler{input};
-    std::unique_ptr<Settings> settings;
     int32_t scene = 0;
     std::unique_ptr<MainMenu> menu;
 };

@@ -64,8 +64,10 @@ TEST(OptionsMenu, ASizeOffTheListStartsLastAndCannotComeBack) {
         EXPECT_FLOAT_EQ(rig.menu->buttons[i]->x, centres[i][0]) << i;
         EXPECT_FLOAT_EQ(rig.menu->buttons[i]->y, centres[i][1]) << i;
     }
-    EXPECT_TRUE(rig.slider(0).committedValue == 30 && rig.slider(1).committedValue == 70);
-    EXPECT_TRUE(rig.label(3) == "Off" && rig.menu->selectedIndex() == 0);
+    EXPECT_EQ(rig.slider(0).committedValue, 30u);
+    EXPECT_EQ(rig.slider(1).committedValue, 70u);
+    EXPECT_EQ(rig.label(3), "Off");
+    EXPECT_EQ(rig.menu->selectedIndex(), 0);
     EXPECT_EQ(rig.menu->resolutionIndex, 16);
     EXPECT_EQ(rig.label(2), "1000 x 800");
     rig.activate(2);
@@ -77,6 +79,31 @@ TEST(OptionsMenu, ASizeOffTheListStartsLastAndCannotComeBack) {
     EXPECT_EQ(rig.label(2), "4096 x 2160");
     rig.activate(2);
     EXPECT_EQ(rig.label(2), "640 x 480");
+}
+
+TEST(OptionsMenu, TheResolutionListInOrder) {
+    MenuRig rig(1000, 800);
+    // Sixteen fixed sizes, then the window's own size as entry 16, which the
+    // Resolution control shows first and never comes back to.
+    // clang-format off
+    const int sizes[17][2] = {
+        {640, 480},   {800, 600},   {848, 480},   {1024, 768}, {1152, 864},  {1280, 720},
+        {1280, 960},  {1360, 768},  {1440, 900},  {1600, 900}, {1600, 1200}, {1680, 1050},
+        {1768, 992},  {1920, 1080}, {3840, 2160}, {4096, 2160}, {1000, 800}};
+    // clang-format on
+    const auto label = [&sizes](int i) {
+        return std::to_string(sizes[i][0]) + " x " + std::to_string(sizes[i][1]);
+    };
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_EQ(rig.menu->resolutionAt(i),
+                  std::make_pair(static_cast<float>(sizes[i][0]), static_cast<float>(sizes[i][1])))
+            << "entry " << i;
+    }
+    EXPECT_EQ(rig.label(2), label(16));
+    for (int i = 0; i < 17; ++i) {
+        rig.activate(2);
+        EXPECT_EQ(rig.label(2), label(i % 16)) << "activation " << i + 1;
+    }
 }
 
 TEST(OptionsMenu, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
@@ -92,25 +119,30 @@ TEST(OptionsMenu, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
     EXPECT_EQ(width, 640);
     rig.settings.musicVolume = 55; // the new sliders start from the record
     rig.activate(4);
-    EXPECT_TRUE(rig.settings.windowWidth == 1152 && rig.settings.windowHeight == 864);
+    EXPECT_EQ(rig.settings.windowWidth, 1152u);
+    EXPECT_EQ(rig.settings.windowHeight, 864u);
     SDL_GetWindowSize(rig.window, &width, &height);
-    EXPECT_TRUE(width == 1152 && height == 864) << width << " x " << height;
+    EXPECT_EQ(width, 1152);
+    EXPECT_EQ(height, 864);
     EXPECT_EQ(rig.menu->buttonCount, 6);
     EXPECT_FLOAT_EQ(rig.menu->buttons[0]->x, 691.2f);
     EXPECT_FLOAT_EQ(rig.menu->buttons[5]->y, 777.6f);
     EXPECT_EQ(rig.slider(0).committedValue, 55u);
     EXPECT_EQ(rig.label(2), "1152 x 864");
-    EXPECT_TRUE(rig.menu->resolutionIndex == 4 && rig.menu->selectedIndex() == 4);
+    EXPECT_EQ(rig.menu->resolutionIndex, 4);
+    EXPECT_EQ(rig.menu->selectedIndex(), 4);
     // Again with nothing changed: the same size and the same selection.
     rig.activate(4);
-    EXPECT_TRUE(rig.settings.windowWidth == 1152 && rig.menu->selectedIndex() == 4);
+    EXPECT_EQ(rig.settings.windowWidth, 1152u);
+    EXPECT_EQ(rig.menu->selectedIndex(), 4);
 }
 
 TEST(OptionsMenu, FullScreenTogglesAndBackClosesBothSaving) {
     MenuRig rig(1000, 800);
     testing::internal::CaptureStdout();
     rig.activate(3);
-    EXPECT_TRUE(rig.settings.fullscreen && rig.label(3) == "On");
+    EXPECT_TRUE(rig.settings.fullscreen);
+    EXPECT_EQ(rig.label(3), "On");
     rig.activate(3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n0\n");
     EXPECT_EQ(rig.label(3), "Off");
@@ -125,9 +157,11 @@ TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
     rig.input.mouseX = 560.0f;
     rig.input.mouseY = 400.0f;
     rig.menu->update();
-    EXPECT_TRUE(rig.slider(0).value == 10 && rig.slider(0).committedValue == 30);
+    EXPECT_EQ(rig.slider(0).value, 10u);
+    EXPECT_EQ(rig.slider(0).committedValue, 30u);
     rig.activate(0);
-    EXPECT_TRUE(rig.settings.musicVolume == 10 && rig.slider(0).committedValue == 10);
+    EXPECT_EQ(rig.settings.musicVolume, 10u);
+    EXPECT_EQ(rig.slider(0).committedValue, 10u);
     rig.input.mouseX = 620.0f;
     rig.menu->update();
     EXPECT_EQ(rig.settings.musicVolume, 10u);
@@ -136,14 +170,16 @@ TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
     for (const auto& [mouseX, volume] : {std::pair{560.0f, 10u}, {603.7f, 53u}, {649.0f, 99u}}) {
         rig.input.mouseX = mouseX;
         rig.menu->update();
-        EXPECT_TRUE(rig.settings.musicVolume == volume && rig.slider(0).committedValue == volume);
+        EXPECT_EQ(rig.settings.musicVolume, volume);
+        EXPECT_EQ(rig.slider(0).committedValue, volume);
         rig.expectFileMatches();
     }
     // Still held, onto the other slider: that one takes over.
     rig.input.mouseX = 575.0f;
     rig.input.mouseY = 480.0f;
     rig.menu->update();
-    EXPECT_TRUE(rig.settings.fxVolume == 25 && rig.settings.musicVolume == 99);
+    EXPECT_EQ(rig.settings.fxVolume, 25u);
+    EXPECT_EQ(rig.settings.musicVolume, 99u);
     rig.expectFileMatches();
 }
 
