@@ -62,11 +62,11 @@ def poll_value(fn, test, timeout, what, interval=0.05):
 def stays(fn, seconds, what, interval=0.05):
     """Call fn for `seconds` seconds (and at least twice): something that must keep holding, such as a
     player who must not move. Raise as soon as it returns something falsy."""
-    deadline = time.monotonic() + seconds
+    started = time.monotonic()
     while True:
         if not fn():
-            raise AssertionError(f"{what} no longer held")
-        if time.monotonic() > deadline:
+            raise AssertionError(f"{what}: not so any more {time.monotonic() - started:.1f} s later")
+        if time.monotonic() - started > seconds:
             return
         time.sleep(interval)
 
@@ -571,9 +571,10 @@ class Display:
         time.sleep(hold)
         self.mouse_up(button)
 
-    def close_window(self, name="Quarrow"):
-        """Ask the window manager to close the window, as its close button does."""
-        self.run("wmctrl", "-c", name)
+    def close_window(self, name="Quarrow", timeout=5):
+        """Ask the window manager to close the window, as its close button does; a window it does not
+        manage yet is asked again until it does."""
+        poll_until(lambda: self._tool_ok(["wmctrl", "-c", name]), timeout, f"the window manager to close {name!r}")
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -674,6 +675,25 @@ class Game:
     def click(self, button=1, hold=HOLD):
         self._alive()
         self.display.click(button, hold)
+
+    def press_until(self, key, done, what, timeout=10):
+        """Hold a key down until done() returns something truthy, as a person keeps a key down until the
+        game reacts; return that value. A press only counts once an input poll sees it, which a game still
+        starting up may not do for a while."""
+        self._alive()
+        self.display.run("xdotool", "keydown", key)
+        try:
+            return poll_until(done, timeout, what)
+        finally:
+            self.display.run("xdotool", "keyup", key, check=False)
+
+    def quit_with_escape(self, timeout=10):
+        """Hold Escape until the game has ended; return its exit status."""
+        try:
+            self.press_until("Escape", lambda: self.proc.poll() is not None, "the game to end on Escape", timeout)
+        except AssertionError:
+            raise AssertionError(f"the game did not end while Escape was held for {timeout} s\n{self.diagnostics()}") from None
+        return self.proc.returncode
 
     def drag(self, points, step_pause=0.1, during=None):
         """Press the left button at the first point, move through the others with the button held, then

@@ -16,7 +16,6 @@ from harness import SCREEN_H, SCREEN_W, Display, Game, Workdir, settings_text
 BINARY, RESOURCES = harness.arguments()
 
 W, H = 1000, 800
-TILE = 128
 PLAYER_W, PLAYER_H = 100, 128  # each 25 x 32 frame is drawn at the whole sheet's size
 EMPTY = (5, 5)  # a window point that no control covers
 WINDOWED = settings_text(100, 100, W, H, False)
@@ -56,8 +55,7 @@ def assert_clean_exit(game, status, how):
 
 
 def escape(game, how="Escape"):
-    game.key("Escape")
-    assert_clean_exit(game, game.wait_exit(), how)
+    assert_clean_exit(game, game.quit_with_escape(), how)
 
 
 def press(game, key, expected, what):
@@ -67,7 +65,9 @@ def press(game, key, expected, what):
 
 
 def tap(game, key):
-    """Press a key where nothing on the screen shows its effect; pause so that every press is polled."""
+    """Press a key where nothing shows its effect, so there is nothing to wait for: hold it over several
+    input polls, then leave a gap as long, so that even a game slowed down by a busy machine takes this
+    release and the next press in different polls (in one poll they would make a single press)."""
     game.key(key, hold=0.1)
     time.sleep(0.1)
 
@@ -128,88 +128,8 @@ def check_printed_maps(out):
     return maps
 
 
-class Art:
-    """The floor tile and the player's down-facing first frame as the game draws them: magenta is
-    transparent (black on the cleared frame) and the frame is stretched 4 times to 100 x 128."""
-
-    def __init__(self, work):
-        tile = harness.load_picture(work.asset_path("Level1Tiles.bmp"))
-        self.tile = self._key(tile)
-        sheet = harness.load_picture(work.asset_path("Player.bmp"))
-        rows = []
-        for y in range(PLAYER_H):
-            src = sheet.row(3 * 32 + y * 32 // PLAYER_H, 0, 25)
-            rows.append(b"".join(src[(x * 25 // PLAYER_W) * 3 : (x * 25 // PLAYER_W) * 3 + 3] for x in range(PLAYER_W)))
-        self.player = self._key(harness.Image(PLAYER_W, PLAYER_H, b"".join(rows)))
-
-    @staticmethod
-    def _key(img):
-        data = bytearray(img.data)
-        for i in range(0, len(data), 3):
-            if data[i : i + 3] == b"\xff\x00\xff":
-                data[i : i + 3] = b"\x00\x00\x00"
-        return harness.Image(img.width, img.height, data)
-
-
-def paste(buf, w, h, img, x, y):
-    for dy in range(img.height):
-        yy = y + dy
-        if 0 <= yy < h:
-            x0, x1 = max(x, 0), min(x + img.width, w)
-            if x0 < x1:
-                buf[(yy * w + x0) * 3 : (yy * w + x1) * 3] = img.row(dy, x0 - x, x1 - x)
-
-
-def scene_picture(art, rows, width, cell, w=W, h=H, player=False):
-    """The window with the player resting on `cell` of a map whose floor cells are those bytes "1" of `rows`
-    that lie before column `width`: the camera puts the player's corner at the window's centre."""
-    cam_x, cam_y = 12.5 + TILE * cell[0] - w * 0.5, TILE * cell[1] - h * 0.5
-    buf = bytearray(w * h * 3)
-    for r, row in enumerate(rows):
-        for c in range(min(width, len(row))):
-            if row[c : c + 1] == b"1":
-                paste(buf, w, h, art.tile, int(TILE * c - cam_x), int(TILE * r - cam_y))
-    if player:
-        paste(buf, w, h, art.player, w // 2, h // 2)
-    return bytes(buf)
-
-
-def differences(img, expected, skip=None):
-    """(count, first) of pixels that differ by more than 8 on a channel, outside the `skip` box."""
-    bad, first = 0, None
-    for y in range(img.height):
-        got = img.row(y)
-        want = expected[y * img.width * 3 : (y + 1) * img.width * 3]
-        if got == want:
-            continue
-        for x in range(img.width):
-            if skip and skip[0] <= x < skip[0] + skip[2] and skip[1] <= y < skip[1] + skip[3]:
-                continue
-            i = x * 3
-            if max(abs(got[i + k] - want[i + k]) for k in range(3)) > 8:
-                bad += 1
-                if first is None:
-                    first = (x, y, tuple(got[i : i + 3]), tuple(want[i : i + 3]))
-    return bad, first
-
-
-def game_size(game):
-    _, _, w, h = game.geometry()
-    return w, h
-
-
-def wait_picture(game, expected, what, skip=None, timeout=8):
-    def check(img):
-        return (img.width, img.height) == (game_size(game)) and differences(img, expected, skip)[0] == 0
-
-    try:
-        img, _ = game.wait_shot(check, timeout=timeout, what=what)
-    except AssertionError:
-        img = game.shot()
-        bad, first = differences(img, expected, skip) if (img.width, img.height) == game_size(game) else (-1, None)
-        raise AssertionError(f"{what}: {bad} pixels differ from the expected picture; first (x, y, seen, expected): {first}") from None
-    return img
-
+def scene_picture(art, rows, cell, size=(W, H), facing=None, frame=0):
+    return harness.scene_picture(art, rows, cell, size, facing, frame)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -272,10 +192,10 @@ def missing_assets_keyboard_still_works():
             tap(game, "Up")
             tap(game, "Return")
             harness.poll_until(lambda: all(work.exists(n) for n in LEVEL_NAMES), 10, "the ten level files")
-            # The game scene prints nothing more while it runs, so its failures are counted after the exit.
-            time.sleep(1.0)
-            img = game.shot()
-            assert img.bbox(harness.not_black) is None, "something was drawn although every bitmap and the font are missing"
+            # The game scene follows at once. What it prints stays in the game's output buffer until the
+            # exit, where its failures are counted; until then, it must draw nothing at all.
+            harness.stays(lambda: not any(game.shot().data), 1.0,
+                          "a blank window, as every bitmap and the font are missing")
             escape(game)
 
         out = game.output()
@@ -313,7 +233,7 @@ def missing_assets_keyboard_still_works():
 def no_data_folder_new_game_plays_an_empty_map():
     with Display(wm=True) as display, Workdir(RESOURCES, data=False) as work:
         before = listing(work.path)
-        art = Art(work)
+        art = harness.SceneArt(work)
         with Game(display, BINARY, work) as game:
             game.wait_window()
             # No settings file: full screen on the desktop.
@@ -322,14 +242,14 @@ def no_data_folder_new_game_plays_an_empty_map():
             game.wait_selected(menu_entry(1, SCREEN_W, SCREEN_H), '"New Game" selected in the fresh menu')
             game.key("Return")
             # An empty map: the player alone, at the centre of the screen.
-            expected = scene_picture(art, [], 0, (1, 1), SCREEN_W, SCREEN_H, player=True)
-            img = wait_picture(game, expected, "the player alone on an empty map")
+            expected = scene_picture(art, [], (1, 1), (SCREEN_W, SCREEN_H), harness.DOWN)
+            img = game.wait_picture(expected, "the player alone on an empty map")
             work.keep_shot(img, "faults_no_data_folder.png")
-            time.sleep(0.3)
-            for key in ("Right", "Down"):
+            # The arrow keys turn the player, who has no floor to walk onto.
+            for key, facing in (("Right", harness.RIGHT), ("Down", harness.DOWN)):
                 game.hold_key(key, 0.4)
-            time.sleep(1.0)
-            img = game.shot()
+                expected = scene_picture(art, [], (1, 1), (SCREEN_W, SCREEN_H), facing)
+                img = game.wait_picture(expected, f"the player alone on an empty map, turned by {key}")
             box = img.bbox(harness.not_black)
             player = (SCREEN_W // 2, SCREEN_H // 2, SCREEN_W // 2 + PLAYER_W - 1, SCREEN_H // 2 + PLAYER_H - 1)
             assert box is not None and player[0] <= box[0] and player[1] <= box[1] and box[2] <= player[2] and box[3] <= player[3], (
@@ -381,7 +301,7 @@ def read_only_data_folder_left_untouched():
             )
             assert probe.returncode == 3, "could not make Resources/Data read-only for the game"
             before = listing(work.path)
-            art = Art(work)
+            art = harness.SceneArt(work)
             with Game(display, binary, work, prefix=prefix) as game:
                 game.wait_window()
                 game.move(*EMPTY)
@@ -398,8 +318,8 @@ def read_only_data_folder_left_untouched():
                 press(game, "Up", menu_entry(1), '"New Game" selected')
                 game.key("Return")
                 # Nothing could be written, so the scene plays the level0.level that was there.
-                expected = scene_picture(art, only_start.split(b"\r\n"), 3, (1, 1))
-                img = wait_picture(game, expected, "the old level0.level", skip=(W // 2, H // 2, PLAYER_W, PLAYER_H))
+                expected = scene_picture(art, only_start.splitlines(), (1, 1))
+                img = game.wait_picture(expected, "the old level0.level", skip=(W // 2, H // 2, PLAYER_W, PLAYER_H))
                 work.keep_shot(img, "faults_read_only_data.png")
                 escape(game)
             out = game.output()
@@ -432,8 +352,8 @@ def no_window_then_sigterm(display, settings, expected):
         harness.poll_until(lambda: game.proc.poll() is not None or start.match(game.output()), 10,
                            "the window and renderer failure messages")
         assert game.proc.poll() is None, f"the game ended on its own with status {game.proc.returncode}\n{game.diagnostics()}"
-        time.sleep(0.5)
-        assert game.proc.poll() is None, "the game ended without a window instead of waiting for a quit request"
+        harness.stays(lambda: game.proc.poll() is None, 0.5,
+                      "the game waiting for a quit request without a window (it ended instead)")
         ids = display.run("xdotool", "search", "--name", "^Quarrow$", check=False).split()
         assert not ids, f"a Quarrow window exists although its creation failed: {ids}"
         game.proc.send_signal(signal.SIGTERM)
@@ -476,11 +396,9 @@ def absurd_settings_values():
                         size = game.geometry()[2:]
                         assert size == values[2:4], f"window of {size}, expected {values[2:4]}"
                     if ending == "close":
-                        time.sleep(0.3)
                         display.close_window("Quarrow")
                         assert_clean_exit(game, game.wait_exit(), "the close request")
                     elif ending == "escape":
-                        time.sleep(0.3)
                         escape(game)
                     else:
                         # Options, full screen on, Apply: the unusable size still gives a working window.
@@ -521,34 +439,35 @@ HAND_LEVEL = (
     + b"1111"
 )
 HAND_ROWS = [b"1", b"\r11\xff1111", b"12x", b"01x1" + b"1" * 99996, b"1111"]
-HAND_WIDTH = 4
 
 
 def hand_made_level_walls():
     assert len(HAND_ROWS[3]) == 100000
     with Display() as display, Workdir(RESOURCES, settings=WINDOWED, files={"Level0.level": HAND_LEVEL}) as work:
-        art = Art(work)
+        art = harness.SceneArt(work)
         skip = (W // 2, H // 2, PLAYER_W, PLAYER_H)
-        at_start = scene_picture(art, HAND_ROWS, HAND_WIDTH, (1, 1))
-        one_right = scene_picture(art, HAND_ROWS, HAND_WIDTH, (2, 1))
+        at_start = scene_picture(art, HAND_ROWS, (1, 1))
+        one_right = scene_picture(art, HAND_ROWS, (2, 1))
         with Game(display, BINARY, work) as game:
             game.wait_window()
             game.move(*EMPTY)
             game.wait_selected(menu_entry(1), '"New Game" selected in the fresh menu')
             press(game, "Up", menu_entry(0), '"Continue" selected')
             game.key("Return")
-            img = wait_picture(game, at_start, "the hand-made level around the start", skip)
+            img = game.wait_picture(at_start, "the hand-made level around the start", skip)
             work.keep_shot(img, "faults_hand_made_level.png")
 
             def hold(key, expected, what):
                 game.hold_key(key, 1.2)
-                time.sleep(0.3)
-                wait_picture(game, expected, what, skip, timeout=5)
+                game.wait_picture(expected, what, skip, timeout=5)
+
                 # It stays there: no move was started.
-                time.sleep(1.0)
-                img = game.shot()
-                bad, first = differences(img, expected, skip)
-                assert bad == 0, f"{what}: the view moved afterwards ({bad} pixels differ, first {first})"
+                def unmoved():
+                    bad, first = harness.picture_differences(game.shot(), expected, skip)
+                    assert bad == 0, f"{what}: the view moved afterwards ({bad} pixels differ, first {first})"
+                    return True
+
+                harness.stays(unmoved, 1.0, f"{what}: the view")
 
             hold("Up", at_start, "Up from the start (past the end of a one-cell row)")
             hold("Left", at_start, "Left from the start (a lone CR)")
