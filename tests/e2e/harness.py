@@ -697,8 +697,12 @@ class Game:
 
     def drag(self, points, step_pause=0.1, during=None):
         """Press the left button at the first point, move through the others with the button held, then
-        release. `during(i)` is called after each step while the button is still down."""
+        release. `during(i)` is called after each step while the button is still down, to wait for what
+        that step should do."""
         self._alive()
+        # The pointer rests on each point for step_pause, as a hand does, so that every point, and the
+        # press and the release, reach the game in input polls of their own: a step whose effect cannot
+        # be seen (the pointer leaving a slider's bar, say) must still be seen by the game.
         self.move(*points[0])
         time.sleep(step_pause)
         self.display.mouse_down()

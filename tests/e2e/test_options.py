@@ -4,7 +4,6 @@ on and off under a window manager, and that a restarted game opens as it was sav
 
 import math
 import re
-import time
 
 import harness
 from harness import SCREEN_H, SCREEN_W, Display, Game, Workdir, is_green_tint, settings_text
@@ -138,19 +137,24 @@ def layout_drag_and_resolution():
 
             game.drag([p[:2] for p in fx_points], step_pause=0.15, during=fx_follows)
             game.move(*EMPTY)
-            time.sleep(0.2)
             expected = settings_text(70, 0, W, H, False)
             assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
             img = game.wait_shot(lambda img: knob.shown_at(img, 600, 480, 0), what="the effects knob at 0")[0]
             work.keep_shot(img, "options_after_drag.png")
 
             # From 1000 x 800 (not in the list) the resolution steps 640x480, 800x600, 848x480, 1024x768;
-            # nothing changes until Apply.
+            # nothing changes until Apply. Each step shows as a new label on the control.
             game.key("Down")
-            game.wait_selected(ctrl[2], "the resolution control")
-            for _ in range(4):
+            img = game.wait_selected(ctrl[2], "the resolution control")
+
+            def resolution_rows(img):
+                return [img.row(y) for y in range(int(ctrl[2][1]) - 30, int(ctrl[2][1]) + 30)]
+
+            shown = resolution_rows(img)
+            for n in range(1, 5):
                 game.key("Return")
-                time.sleep(0.15)
+                img, _ = game.wait_shot(lambda img: resolution_rows(img) != shown, what=f"resolution step {n} shown")
+                shown = resolution_rows(img)
             assert game.geometry() == (250, 50, W, H), f"the window changed before Apply: {game.geometry()}"
             assert work.read("Settings.ini") == expected, "stepping the resolution changed Settings.ini"
             game.key("Down")
@@ -214,8 +218,7 @@ def full_screen_toggle():
                 game.wait_selected(ctrl[index], f"control {index}")
             game.key("Return")
             wait_settings(work, lambda v: v[4] == 1, "Fullscreen=1 after the toggle")
-            time.sleep(0.3)
-            assert game.geometry()[2:] == (W, H), "the toggle changed the window before Apply"
+            harness.stays(lambda: game.geometry()[2:] == (W, H), 0.3, "the window left at 1000 x 800 by the toggle, before Apply")
             game.key("Down")
             game.wait_selected(ctrl[4], '"Apply"')
             game.key("Return")
