@@ -352,8 +352,7 @@ def no_window_then_sigterm(display, settings, expected):
         harness.poll_until(lambda: game.proc.poll() is not None or start.match(game.output()), 10,
                            "the window and renderer failure messages")
         assert game.proc.poll() is None, f"the game ended on its own with status {game.proc.returncode}\n{game.diagnostics()}"
-        harness.stays(lambda: game.proc.poll() is None, 0.5,
-                      "the game waiting for a quit request without a window (it ended instead)")
+        harness.stays(lambda: game.proc.poll() is None, 0.5, "the game running without a window, waiting for a quit request")
         ids = display.run("xdotool", "search", "--name", "^Quarrow$", check=False).split()
         assert not ids, f"a Quarrow window exists although its creation failed: {ids}"
         game.proc.send_signal(signal.SIGTERM)

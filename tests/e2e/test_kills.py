@@ -171,6 +171,7 @@ def new_game_killed():
                         while time.perf_counter() < end:
                             pass
                     else:
+                        # A moment drawn at random, not a wait: before, among or after the ten files.
                         time.sleep(rng.uniform(0.0, 0.06))
                     kill_now(game)
                 finally:
