@@ -1,11 +1,13 @@
-// The Game's loop on the test clock: update and frame thresholds, Escape, and
-// the save file read at start-up and written at shutdown.
+// The Game's loop on the test clock: update and frame thresholds, Escape, the
+// save file read at start-up and written at shutdown, and teardown done once.
 #include "app/Game.h"
 #include "core/Clock.h"
 #include "support/TestWorkspace.h"
 
+#include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -63,6 +65,29 @@ TEST_F(GameTest, EscapeIsSeenAtTheNextUpdateAndShutdownSaves) {
     EXPECT_TRUE(inputState.pressed[InputState::Escape]);
     game.shutdown();
     EXPECT_EQ(workspace.read(Game::saveDataPath), stored.substr(0, 8));
+}
+
+TEST_F(GameTest, OnlyShutdownSavesAndReleasingHappensOnce) {
+    {
+        Game game(inputState, inputHandler);
+        EXPECT_NE(SDL_WasInit(0), 0u);
+        EXPECT_NE(TTF_WasInit(), 0);
+    }
+    // Destroyed without shutdown: SDL and the font library are down, nothing saved.
+    EXPECT_EQ(SDL_WasInit(0), 0u);
+    EXPECT_EQ(TTF_WasInit(), 0);
+    EXPECT_FALSE(workspace.exists(Game::saveDataPath));
+    {
+        Game game(inputState, inputHandler);
+        game.shutdown();
+        EXPECT_EQ(workspace.read(Game::saveDataPath), std::string(8, '\0'));
+        workspace.remove(Game::saveDataPath);
+        game.shutdown();
+        EXPECT_FALSE(workspace.exists(Game::saveDataPath)) << "a second shutdown";
+    }
+    EXPECT_FALSE(workspace.exists(Game::saveDataPath)) << "the destructor after shutdown";
+    EXPECT_EQ(SDL_WasInit(0), 0u);
+    EXPECT_EQ(TTF_WasInit(), 0);
 }
 
 } // namespace
