@@ -18,7 +18,7 @@ void reportStartupFailure(const char* what) {
 }
 
 double since(int32_t earlier) {
-    return static_cast<double>(Clock::now() - earlier);
+    return static_cast<double>(Clock::difference(Clock::now(), earlier));
 }
 } // namespace
 

@@ -2,6 +2,9 @@
 
 #include "core/Clock.h"
 
+#include <algorithm>
+#include <climits>
+
 Character::Character(SDL_Renderer* renderer, Level& level, float frameWidth, float frameHeight,
                      float x, float y)
     : renderer(renderer), level(level), x(x + frameWidth / 2.0f), y(y) {
@@ -23,20 +26,23 @@ void Character::changeHealth(int32_t amount) {
 }
 
 void Character::addHealth(int32_t amount) {
-    health += amount;
-    if (health > 100) {
-        health = 100;
-    } else if (health <= 0) {
-        dead = true;
+    // Summed wide: no stored health and amount can overflow, and the result
+    // is kept within what health can hold.
+    const int64_t sum = int64_t{health} + amount;
+    if (sum > maxHealth) {
+        health = maxHealth;
+    } else {
+        health = static_cast<int32_t>(std::max<int64_t>(sum, INT32_MIN));
+        dead = dead || health <= 0;
     }
 }
 
 void Character::animateWalk() {
-    if (Clock::now() <= nextFrameTime) {
+    if (!Clock::passed(nextFrameTime)) {
         return;
     }
     currentFrame = currentFrame + 1 < frameCount ? currentFrame + 1 : 0;
-    nextFrameTime = Clock::now() + frameInterval;
+    nextFrameTime = Clock::add(Clock::now(), frameInterval);
 }
 
 const Sprite& Character::currentSprite() const {

@@ -16,6 +16,7 @@ class Character {
     static constexpr const char* sheetPath = "Resources/Assets/Player.bmp";
     static constexpr int facingCount = 4;
     static constexpr int frameCount = 4;
+    static constexpr int32_t maxHealth = 100;
 
     // The frame is drawn with its top-left corner at (x + frameWidth / 2, y).
     Character(SDL_Renderer* renderer, Level& level, float frameWidth, float frameHeight, float x,

@@ -8,7 +8,7 @@
 Player::Player(SDL_Renderer* renderer, Level& level, InputState& input, GameScene& scene,
                float frameWidth, float frameHeight, float x, float y)
     : Character(renderer, level, frameWidth, frameHeight, x, y), scene(scene), input(input) {
-    health = 100;
+    health = maxHealth;
 }
 
 void Player::changeHealth(int32_t amount) {
@@ -17,8 +17,9 @@ void Player::changeHealth(int32_t amount) {
     }
     if (amount < 0) {
         invulnerable = true;
-        invulnerableUntil =
-            static_cast<int32_t>(static_cast<float>(Clock::now()) + invulnerableDuration);
+        // Summed as a float, as the game always has.
+        invulnerableUntil = Clock::wrap(
+            static_cast<double>(static_cast<float>(Clock::now()) + invulnerableDuration));
     }
     addHealth(amount);
 }

@@ -10,8 +10,8 @@ class Player final : public Character {
   public:
     // One frame of the sheet (Player.bmp: 4 rows of 4 frames). Each frame is
     // drawn at the size of the whole sheet, 100 x 128.
-    static constexpr float frameWidth = 25.0f;
-    static constexpr float frameHeight = 32.0f;
+    static constexpr float sheetFrameWidth = 25.0f;
+    static constexpr float sheetFrameHeight = 32.0f;
 
     Player(SDL_Renderer* renderer, Level& level, InputState& input, GameScene& scene,
            float frameWidth, float frameHeight, float x, float y);

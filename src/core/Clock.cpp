@@ -1,6 +1,7 @@
 #include "core/Clock.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace {
 using SteadyClock = std::chrono::steady_clock;
@@ -24,9 +25,29 @@ void Clock::setManual(int32_t ms) {
 }
 
 void Clock::advance(int32_t ms) {
-    manualNow += ms;
+    manualNow = add(manualNow, ms);
 }
 
 void Clock::useWallClock() {
     manual = false;
+}
+
+int32_t Clock::difference(int32_t later, int32_t earlier) {
+    return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
+}
+
+int32_t Clock::add(int32_t from, int32_t ms) {
+    return static_cast<int32_t>(static_cast<uint32_t>(from) + static_cast<uint32_t>(ms));
+}
+
+int32_t Clock::wrap(double ms) {
+    if (std::isnan(ms) || std::isinf(ms)) {
+        return 0;
+    }
+    const double inRange = std::fmod(std::trunc(ms), 4294967296.0);
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(inRange)));
+}
+
+bool Clock::passed(int32_t deadline) {
+    return difference(now(), deadline) > 0;
 }

@@ -13,4 +13,15 @@ class Clock {
     static void advance(int32_t ms);
     // Back to real time.
     static void useWallClock();
+
+    // later - earlier and from + ms, wrapping around like the 32-bit count
+    // itself (after some 24.8 days), so a difference stays right across the
+    // wrap and nothing overflows.
+    static int32_t difference(int32_t later, int32_t earlier);
+    static int32_t add(int32_t from, int32_t ms);
+    // A reading computed in floating point, truncated toward zero and wrapped
+    // into the 32-bit count the same way (NaN gives 0).
+    static int32_t wrap(double ms);
+    // Whether now() is past `deadline`: strictly later, also across the wrap.
+    static bool passed(int32_t deadline);
 };

@@ -1,12 +1,14 @@
 #include "graphics/Sprite.h"
 
+#include "core/Numbers.h"
+
 #include <cstdio>
 
-void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float clipY, float clipW,
-                  float clipH) {
+void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY,
+                  float clipW, float clipH) {
     width = 1;
     height = 1;
-    this->renderer = renderer;
+    renderer = targetRenderer;
     release();
     surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
     if (!surface) {
@@ -17,12 +19,12 @@ void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float c
     sourceRect = SDL_Rect{};
     // Position and size count only when both of their values are given.
     if (clipX > -1.0f && clipY > -1.0f) {
-        sourceRect.x = static_cast<int>(clipX);
-        sourceRect.y = static_cast<int>(clipY);
+        sourceRect.x = truncateToInt(clipX);
+        sourceRect.y = truncateToInt(clipY);
     }
     if (clipW > -1.0f && clipH > -1.0f) {
-        sourceRect.w = static_cast<int>(clipW);
-        sourceRect.h = static_cast<int>(clipH);
+        sourceRect.w = truncateToInt(clipW);
+        sourceRect.h = truncateToInt(clipH);
     }
     SDL_SetColorKey(surface.get(), SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
     texture.reset(SDL_CreateTextureFromSurface(renderer, surface.get()));
@@ -34,8 +36,8 @@ void Sprite::load(SDL_Renderer* renderer, const char* path, float clipX, float c
     height = surface->h;
 }
 
-void Sprite::load(SDL_Renderer* renderer, const char* path) {
-    load(renderer, path, -1.0f, -1.0f, -1.0f, -1.0f);
+void Sprite::load(SDL_Renderer* targetRenderer, const char* path) {
+    load(targetRenderer, path, -1.0f, -1.0f, -1.0f, -1.0f);
     useSourceRect = false;
 }
 
@@ -43,7 +45,7 @@ void Sprite::draw(float x, float y) const {
     if (!texture) {
         return;
     }
-    const SDL_Rect destination{static_cast<int>(x), static_cast<int>(y), width, height};
+    const SDL_Rect destination{truncateToInt(x), truncateToInt(y), width, height};
     SDL_RenderCopy(renderer, texture.get(), useSourceRect ? &sourceRect : nullptr, &destination);
 }
 

@@ -10,10 +10,10 @@ class Sprite {
   public:
     // Clip values of -1 mean "none". Failures are printed; the sprite then
     // simply draws nothing.
-    void load(SDL_Renderer* renderer, const char* path, float clipX, float clipY, float clipW,
+    void load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY, float clipW,
               float clipH);
     // The whole bitmap, no source rectangle.
-    void load(SDL_Renderer* renderer, const char* path);
+    void load(SDL_Renderer* targetRenderer, const char* path);
     void draw(float x, float y) const;
     // Frees the texture, then the surface.
     void release();

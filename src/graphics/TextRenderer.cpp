@@ -1,5 +1,6 @@
 #include "graphics/TextRenderer.h"
 
+#include "core/Numbers.h"
 #include "core/SdlHandles.h"
 
 #include <cstdio>
@@ -28,7 +29,7 @@ void TextRenderer::drawText(const char* text, float x, float y) const {
         reportFailure("Texture");
         return;
     }
-    SDL_Rect destination{static_cast<int>(x), static_cast<int>(y), 0, 0};
+    SDL_Rect destination{truncateToInt(x), truncateToInt(y), 0, 0};
     SDL_QueryTexture(texture.get(), nullptr, nullptr, &destination.w, &destination.h);
     SDL_RenderCopy(renderer, texture.get(), nullptr, &destination);
 }

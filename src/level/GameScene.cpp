@@ -12,8 +12,8 @@ GameScene::GameScene(SDL_Renderer* renderer, InputHandler& inputHandler, InputSt
     level->tileSprite->load(renderer, tilesPath, -1.0f, -1.0f, -1.0f, -1.0f);
     level->tileSprite->useSourceRect = false;
     level->tileSize = tileSize;
-    player = std::make_unique<Player>(renderer, *level, inputState, *this, Player::frameWidth,
-                                      Player::frameHeight, startX, startY);
+    player = std::make_unique<Player>(renderer, *level, inputState, *this, Player::sheetFrameWidth,
+                                      Player::sheetFrameHeight, startX, startY);
 }
 
 // The player stands on the level, so it goes first.
@@ -38,7 +38,7 @@ void GameScene::update(double elapsedSeconds) {
     } else {
         player->handleInput();
     }
-    if (player->invulnerable && Clock::now() > player->invulnerableUntil) {
+    if (player->invulnerable && Clock::passed(player->invulnerableUntil)) {
         player->invulnerable = false;
     }
 }

@@ -1,5 +1,7 @@
 #include "ui/Button.h"
 
+#include "core/Numbers.h"
+
 Button::Button(SDL_Renderer* renderer, TextRenderer& textRenderer, const char* label, float x,
                float y)
     : renderer(renderer), textRenderer(textRenderer), sprite(std::make_unique<Sprite>()), x(x),
@@ -15,10 +17,10 @@ Button::Button(SDL_Renderer* renderer, TextRenderer& textRenderer, const char* l
 bool Button::isMouseOver(float mouseX, float mouseY) {
     const float halfWidth = static_cast<float>(sprite->width) / 2.0f;
     const float halfHeight = static_cast<float>(sprite->height) / 2.0f;
-    const auto left = static_cast<float>(static_cast<int>(x - halfWidth));
-    const auto right = static_cast<float>(static_cast<int>(x + halfWidth));
-    const auto top = static_cast<float>(static_cast<int>(y - halfHeight));
-    const auto bottom = static_cast<float>(static_cast<int>(y + halfHeight));
+    const auto left = static_cast<float>(truncateToInt(x - halfWidth));
+    const auto right = static_cast<float>(truncateToInt(x + halfWidth));
+    const auto top = static_cast<float>(truncateToInt(y - halfHeight));
+    const auto bottom = static_cast<float>(truncateToInt(y + halfHeight));
     return left <= mouseX && mouseX <= right && top <= mouseY && mouseY <= bottom;
 }
 

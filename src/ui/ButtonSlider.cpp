@@ -1,5 +1,7 @@
 #include "ui/ButtonSlider.h"
 
+#include "core/Numbers.h"
+
 ButtonSlider::ButtonSlider(SDL_Renderer* renderer, TextRenderer& textRenderer, const char* label,
                            uint32_t initialValue, float x, float y)
     : Button(renderer, textRenderer, label, x, y), value(initialValue),
@@ -21,7 +23,7 @@ bool ButtonSlider::isMouseOver(float mouseX, float mouseY) {
     // Measured from the unrounded left edge; inside the box the offset is
     // above -1, so truncation keeps the value within 0..100.
     const float left = x - static_cast<float>(barWidth) / 2.0f;
-    value = static_cast<uint32_t>(static_cast<int>(mouseX - left));
+    value = static_cast<uint32_t>(truncateToInt(mouseX - left));
     return true;
 }
 
