@@ -1,0 +1,78 @@
+"""What the install and package tests share: starting an installed launcher the way a player does, under the
+real-window harness, and checking the per-user folder it leaves."""
+
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+import harness  # noqa: E402
+from harness import Game  # noqa: E402
+
+# Under an installation prefix.
+LAUNCHER = "games/quarrow"
+GAME = "lib/games/quarrow/quarrow"
+ASSETS = "share/games/quarrow/Assets"
+DESKTOP = "share/applications/quarrow.desktop"
+MANUAL = "share/man/man6/quarrow.6.gz"
+
+# What start-up writes when there is no Settings.ini: the desktop's size, full screen on.
+DEFAULT_SETTINGS = harness.settings_text(100, 100, harness.SCREEN_W, harness.SCREEN_H, True)
+
+
+class Scratch:
+    """The little of a harness work dir that Game uses: the folder it is started from and where its output
+    goes. The launcher must not care which folder that is."""
+
+    def __init__(self, path):
+        self.path = path
+
+
+def play_once(display, launcher, cwd, env, prefix=(), size=None):
+    """Start `launcher` from `cwd`, wait for a drawn window (of `size` when given), press Escape and check
+    that the game ends with status 0 having loaded every picture and the font."""
+    with Game(display, launcher, Scratch(cwd), env=env, prefix=prefix) as game:
+        game.wait_window()
+        if size is not None:
+            harness.poll_until(lambda: game.geometry()[2:] == size, 8, f"a window of {size[0]} x {size[1]}")
+        game.move(5, 5)
+        game.wait_shot(lambda img: img.bbox(harness.not_black), what="anything drawn in the window")
+        game.key("Escape")
+        status = game.wait_exit()
+        assert status == 0, f"Escape ended the installed game with status {status}\n{game.diagnostics()}"
+        for word in (b"not loaded", b"failed", b"Press any key"):
+            assert word not in game.output(), f"the installed game reported a failure\n{game.diagnostics()}"
+        assert b"quarrow: " not in game.stderr(), f"the launcher complained\n{game.diagnostics()}"
+
+
+def check_user_folder(root, prefix, settings, save=bytes(8)):
+    """The per-user folder `root` after a run from the tree at `prefix`: Resources holding a real Data folder
+    with the given Settings.ini and SaveData.bin, and Assets linked to the installed pictures; nothing else,
+    no temporary leftovers."""
+    resources = os.path.join(root, "Resources")
+    assert sorted(os.listdir(root)) == ["Resources"], f"{root} holds {sorted(os.listdir(root))}"
+    assert sorted(os.listdir(resources)) == ["Assets", "Data"], f"{resources} holds {sorted(os.listdir(resources))}"
+    data, assets = os.path.join(resources, "Data"), os.path.join(resources, "Assets")
+    assert os.path.isdir(data) and not os.path.islink(data), f"{data} is not a real folder"
+    assert os.path.islink(assets), f"{assets} is not a link"
+    target = os.path.realpath(os.path.join(prefix, ASSETS))
+    assert os.path.realpath(assets) == target, f"{assets} leads to {os.path.realpath(assets)}, not {target}"
+    with open(os.path.join(data, "Settings.ini"), "rb") as f:
+        got = f.read()
+    assert got == settings, f"Settings.ini is {got!r}, expected {settings!r}"
+    with open(os.path.join(data, "SaveData.bin"), "rb") as f:
+        got = f.read()
+    assert got == save, f"SaveData.bin is {got!r}, expected {save!r}"
+
+
+def run_launcher(argv, env, timeout=30):
+    """Run the launcher where it is expected to stop before starting the game; return (status, stderr)."""
+    res = subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+    return res.returncode, res.stderr.decode(errors="replace")
+
+
+def assert_one_error_line(status, err, what):
+    assert status != 0, f"{what}: the launcher exited with status 0"
+    lines = err.splitlines()
+    assert len(lines) == 1 and lines[0].startswith("quarrow: "), f"{what}: standard error was {err!r}"
