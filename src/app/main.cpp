@@ -4,12 +4,16 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
     (void)argc;
     (void)argv;
     SDL_SetMainReady();
+    // Every line reaches a log or a pipe as it is printed, so a game that is
+    // killed loses none of the maps and messages it already printed.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     auto inputState = std::make_unique<InputState>();
     auto inputHandler = std::make_unique<InputHandler>(*inputState);
     auto game = std::make_unique<Game>(*inputState, *inputHandler);

@@ -48,3 +48,8 @@ bool readFile(const std::string& path, std::string& bytes, size_t limit) {
 bool isReadableFile(const std::string& path) {
     return openRegularFile(path).isOpen();
 }
+
+bool isSpecialFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}

@@ -10,3 +10,6 @@
 bool readFile(const std::string& path, std::string& bytes, size_t limit);
 // True when the path leads to a regular file that can be opened for reading.
 bool isReadableFile(const std::string& path);
+// True when the path leads to something that is not a regular file (a
+// folder, a FIFO, a device); false when it is one or does not exist.
+bool isSpecialFile(const std::string& path);

@@ -1,8 +1,62 @@
 #include "graphics/Sprite.h"
 
+#include "core/FileReader.h"
 #include "core/Numbers.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+// The file header and the info header's first three fields.
+constexpr size_t headerBytes = 26;
+
+uint32_t littleEndian(const std::string& bytes, size_t at, size_t count) {
+    uint32_t value = 0;
+    for (size_t i = count; i-- > 0;) {
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
+}
+
+// The size a bitmap's header claims: after the 14-byte file header comes the
+// info header, whose first field is its own length; the old 12-byte kind
+// holds 16-bit sizes, every later kind signed 32-bit ones (a negative height
+// means rows stored top down).
+void claimedSize(const std::string& header, int64_t& width, int64_t& height) {
+    if (littleEndian(header, 14, 4) == 12) {
+        width = littleEndian(header, 18, 2);
+        height = littleEndian(header, 20, 2);
+    } else {
+        width = std::llabs(static_cast<int32_t>(littleEndian(header, 18, 4)));
+        height = std::llabs(static_cast<int32_t>(littleEndian(header, 22, 4)));
+    }
+}
+
+// True, with SDL's error set, when a bitmap must not be loaded: it is not a
+// regular file (a FIFO would wait for a writer), or its header claims more
+// pixels than any picture of the game. A file too short to say, or missing,
+// is left to SDL's loader to report.
+bool refused(const char* path) {
+    if (isSpecialFile(path)) {
+        SDL_SetError("'%s' is not a regular file", path);
+        return true;
+    }
+    std::string header;
+    if (!readFile(path, header, headerBytes) || header.size() < headerBytes) {
+        return false;
+    }
+    int64_t width = 0;
+    int64_t height = 0;
+    claimedSize(header, width, height);
+    if (width <= Sprite::maxSide && height <= Sprite::maxSide &&
+        width * height <= Sprite::maxPixels) {
+        return false;
+    }
+    SDL_SetError("The bitmap claims %lld x %lld pixels, more than the game can use",
+                 static_cast<long long>(width), static_cast<long long>(height));
+    return true;
+}
+} // namespace
 
 void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY,
                   float clipW, float clipH) {
@@ -10,7 +64,9 @@ void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, f
     height = 1;
     renderer = targetRenderer;
     release();
-    surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
+    if (!refused(path)) {
+        surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
+    }
     if (!surface) {
         std::printf("Surface for bitmap '%s' not loaded!\n", path);
         std::printf("%s\n", SDL_GetError());

@@ -6,8 +6,15 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
 class Sprite {
   public:
+    // No picture of the game comes near these; a bitmap whose header claims
+    // more is refused before anything is allocated for it.
+    static constexpr int64_t maxSide = 16384;
+    static constexpr int64_t maxPixels = int64_t{64} << 20;
+
     // Clip values of -1 mean "none". Failures are printed; the sprite then
     // simply draws nothing.
     void load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY, float clipW,
