@@ -1,9 +1,7 @@
 // The volume slider: where the mouse sets the value, and where the knob is
 // drawn.
 #include "ui/ButtonSlider.h"
-#include "support/SdlSession.h"
-#include "support/SoftwareCanvas.h"
-#include "support/TestWorkspace.h"
+#include "support/ScreenRig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +13,9 @@ const Rgb none{0, 0, 0};
 const Rgb bar{90, 90, 90};
 const Rgb knob{220, 30, 30};
 
-struct SliderRig {
-    SdlSession sdl;
-    TestWorkspace workspace;
-    SoftwareCanvas canvas{1000, 800};
-    TextRenderer text{canvas.renderer(), SDL_Color{255, 255, 255, 255}};
-
+struct SliderRig : ScreenRig {
     // A bar 20 pixels high (stretched to 100 wide) and a knob of 10 x 30.
-    SliderRig() {
+    SliderRig() : ScreenRig(1000, 800) {
         writeBitmap(Button::bitmapPath, 8, 20, [](int, int) { return bar; });
         writeBitmap(ButtonSlider::knobPath, 10, 30, [](int, int) { return knob; });
     }
