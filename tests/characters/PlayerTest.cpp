@@ -73,6 +73,14 @@ TEST(Character, AppliesEveryChangeAtOnce) {
     character.changeHealth(-150);
     EXPECT_EQ(character.health, -50);
     EXPECT_TRUE(character.dead);
+    // Sums past what health can hold stop at its ends instead of overflowing.
+    character.changeHealth(INT32_MIN);
+    EXPECT_EQ(character.health, INT32_MIN);
+    character.changeHealth(INT32_MAX);
+    EXPECT_EQ(character.health, -1);
+    character.changeHealth(INT32_MAX);
+    EXPECT_EQ(character.health, 100);
+    EXPECT_TRUE(character.dead);
 }
 
 TEST(Player, WalkCycleStepsOnlyAfterEachFrameInterval) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,6 +31,58 @@ TEST(FileReplacerTest, ReplacesWholeFilesAndCleansUp) {
     workspace.remove("Resources/Data");
     EXPECT_FALSE(replaceFile("Resources/Data/a.txt", "abc"));
     EXPECT_EQ(entries("Resources"), 1u); // just Assets
+}
+
+} // namespace
+
+namespace {
+
+std::filesystem::perms permsOf(const char* path) {
+    return std::filesystem::status(path).permissions();
+}
+
+TEST(FileReplacerTest, FollowsLinksKeepsModesAndIgnoresLeftovers) {
+    TestWorkspace workspace;
+    namespace fs = std::filesystem;
+    // A link into another folder stays a link; the file it leads to is replaced.
+    fs::create_directories("elsewhere");
+    workspace.write("elsewhere/real.ini", "old");
+    fs::create_symlink("../../elsewhere/real.ini", "Resources/Data/linked.ini");
+    EXPECT_TRUE(replaceFile("Resources/Data/linked.ini", "new"));
+    EXPECT_TRUE(fs::is_symlink("Resources/Data/linked.ini"));
+    EXPECT_EQ(workspace.read("elsewhere/real.ini"), "new");
+
+    // The replaced file keeps its permission bits.
+    workspace.write("Resources/Data/private.ini", "old");
+    fs::permissions("Resources/Data/private.ini", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(replaceFile("Resources/Data/private.ini", "new", true));
+    EXPECT_EQ(permsOf("Resources/Data/private.ini"),
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // Leftovers of the old temporary name change nothing, and a link planted
+    // there is not written through.
+    workspace.write("Resources/Data/a.ini.tmp", "stale");
+    fs::create_directories("Resources/Data/b.ini.tmp");
+    fs::create_symlink("../../elsewhere/real.ini", "Resources/Data/c.ini.tmp");
+    for (const char* name :
+         {"Resources/Data/a.ini", "Resources/Data/b.ini", "Resources/Data/c.ini"}) {
+        EXPECT_TRUE(replaceFile(name, "saved")) << name;
+        EXPECT_EQ(workspace.read(name), "saved") << name;
+    }
+    EXPECT_EQ(workspace.read("Resources/Data/a.ini.tmp"), "stale");
+    EXPECT_EQ(workspace.read("elsewhere/real.ini"), "new");
+    EXPECT_EQ(entries("Resources/Data"), 8u) << "no temporary file is left";
+}
+
+TEST(FileReplacerTest, LeavesWhatIsNotARegularFileAlone) {
+    TestWorkspace workspace;
+    ASSERT_EQ(mkfifo("Resources/Data/fifo.ini", 0644), 0);
+    EXPECT_FALSE(replaceFile("Resources/Data/fifo.ini", "x"));
+    EXPECT_TRUE(std::filesystem::is_fifo("Resources/Data/fifo.ini"));
+    std::filesystem::create_symlink("/dev/null", "Resources/Data/null.ini");
+    EXPECT_FALSE(replaceFile("Resources/Data/null.ini", "x"));
+    EXPECT_TRUE(std::filesystem::is_symlink("Resources/Data/null.ini"));
+    EXPECT_EQ(entries("Resources/Data"), 2u);
 }
 
 } // namespace

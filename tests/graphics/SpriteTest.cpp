@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <sys/stat.h>
+
 namespace {
 
 const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, nearMagenta{254, 0, 255};
@@ -94,6 +97,56 @@ TEST_F(SpriteTest, LoadFailuresAreReported) {
     EXPECT_EQ(noRenderer.texture, nullptr);
     EXPECT_EQ(noRenderer.width, 64);
     EXPECT_EQ(noRenderer.height, 32);
+}
+
+// A bitmap's 14-byte file header and an info header of `infoSize` bytes
+// claiming the given size, with no pixels after it.
+std::string bitmapHeader(uint32_t infoSize, int32_t width, int32_t height) {
+    std::string bytes = "BM";
+    const auto put = [&bytes](uint32_t value, int count) {
+        for (int i = 0; i < count; ++i) {
+            bytes.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+        }
+    };
+    put(14 + infoSize, 4);
+    put(0, 4);
+    put(14 + infoSize, 4);
+    put(infoSize, 4);
+    const int side = infoSize == 12 ? 2 : 4;
+    put(static_cast<uint32_t>(width), side);
+    put(static_cast<uint32_t>(height), side);
+    bytes.resize(14 + infoSize, '\0');
+    return bytes;
+}
+
+TEST_F(SpriteTest, BitmapsClaimingMoreThanAnyPictureOrNotFilesAreRefused) {
+    const struct {
+        std::string header;
+        const char* error;
+    } cases[] = {
+        {bitmapHeader(40, 60000, 60000), "The bitmap claims 60000 x 60000 pixels"},
+        {bitmapHeader(40, 16384, -4097), "The bitmap claims 16384 x 4097 pixels"},
+        {bitmapHeader(12, 16385, 1), "The bitmap claims 16385 x 1 pixels"},
+    };
+    for (const auto& [header, error] : cases) {
+        workspace.write(path, header);
+        Sprite refused;
+        testing::internal::CaptureStdout();
+        refused.load(canvas.renderer(), path);
+        fflush(stdout);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("Surface for bitmap '") +
+                                                              path + "' not loaded!\n" + error +
+                                                              ", more than the game can use\n");
+        EXPECT_EQ(refused.surface, nullptr);
+    }
+    ASSERT_EQ(mkfifo("Resources/Assets/Fifo.bmp", 0644), 0);
+    Sprite fifo;
+    testing::internal::CaptureStdout();
+    fifo.load(canvas.renderer(), "Resources/Assets/Fifo.bmp");
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Surface for bitmap 'Resources/Assets/Fifo.bmp' not loaded!\n"
+              "'Resources/Assets/Fifo.bmp' is not a regular file\n");
 }
 
 } // namespace
