@@ -24,7 +24,9 @@ void LevelGenerator::generate(const char* path) {
     height = slotSize * roomsDown;
     carve();
     printMap();
-    replaceFile(path, mapText(), true);
+    // Not synced to the disk: ten syncs would hold the click on "New Game"
+    // for up to a tenth of a second, and a lost new game costs little.
+    replaceFile(path, mapText());
     printRooms();
 }
 
