@@ -1,11 +1,22 @@
 #include "graphics/TextRenderer.h"
 
+#include "core/FileReader.h"
 #include "core/Numbers.h"
 #include "core/SdlHandles.h"
 
 #include <cstdio>
 
 namespace {
+// The game's font, or none when it cannot be opened. Only a regular file is
+// handed to the font library: opening a FIFO would wait for a writer.
+FontHandle openFont() {
+    if (isSpecialFile(TextRenderer::fontPath)) {
+        SDL_SetError("'%s' is not a regular file", TextRenderer::fontPath);
+        return nullptr;
+    }
+    return FontHandle(TTF_OpenFont(TextRenderer::fontPath, TextRenderer::pointSize));
+}
+
 void reportFailure(const char* what) {
     std::printf("%s for font not loaded!\n", what);
     std::printf("%s\n", SDL_GetError());
@@ -17,7 +28,7 @@ TextRenderer::TextRenderer(SDL_Renderer* renderer, SDL_Color textColour)
 
 void TextRenderer::drawText(const char* text, float x, float y) const {
     // Released in reverse: the texture, the surface, then the font.
-    const FontHandle font(TTF_OpenFont(fontPath, pointSize));
+    const FontHandle font = openFont();
     // A font that failed to open makes the render fail, which reports it.
     const SurfaceHandle surface(TTF_RenderText_Solid(font.get(), text, textColour));
     if (!surface) {
@@ -36,7 +47,7 @@ void TextRenderer::drawText(const char* text, float x, float y) const {
 
 TextSize TextRenderer::measureText(const char* text) {
     TextSize size;
-    const FontHandle font(TTF_OpenFont(fontPath, pointSize));
+    const FontHandle font = openFont();
     if (font && TTF_SizeText(font.get(), text, &size.width, &size.height) != 0) {
         size = TextSize{};
     }

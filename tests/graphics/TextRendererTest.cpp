@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -61,6 +62,15 @@ TEST_F(TextRendererTest, FailuresAreReportedAndDrawNothing) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Surface for font not loaded!\n" + error + "\n");
     EXPECT_EQ(canvas.paintedBox().w, 0);
+
+    // A FIFO in the font's place is not opened (that would wait for a writer).
+    ASSERT_EQ(mkfifo(TextRenderer::fontPath, 0644), 0);
+    EXPECT_EQ(TextRenderer::measureText("Quarrow").width, 0);
+    testing::internal::CaptureStdout();
+    text.drawText("Quarrow", 5.0f, 5.0f);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Surface for font not loaded!\n", 0),
+              0u);
 }
 
 } // namespace
