@@ -159,7 +159,7 @@ def modes_and_read_only_places():
             prefix, binary = nobody_can_run(work)
             modes = {"Settings.ini": 0o600, "SaveData.bin": 0o640}
             work.write("Settings.ini", LOOSE_SETTINGS)
-            work.write("SaveData.bin", b"12345678")
+            work.write("SaveData.bin", b"12345678abcd")
             for name, mode in modes.items():
                 give_to_nobody(work.data_path(name))
                 os.chmod(work.data_path(name), mode)
@@ -189,7 +189,7 @@ def links_and_stale_temporary_names():
             assert work.read("SaveData.bin") == bytes(8), f"{what}: SaveData.bin is {work.read('SaveData.bin')!r}"
 
         # Settings.ini links into another folder: the link stays, its target is rewritten. Stale files
-        # under the old fixed temporary names are left as they were.
+        # named Settings.ini.tmp and SaveData.bin.tmp are no business of the game's and stay as they were.
         with Workdir(RESOURCES) as work:
             profile = os.path.join(work.path, "Profile")
             os.mkdir(profile)
@@ -207,11 +207,12 @@ def links_and_stale_temporary_names():
                 got = f.read()
             assert got == CANONICAL, f"the link's target holds {got!r}"
             for name, content in stale.items():
-                assert work.read(name) == content, f"stale {name} now holds {work.read(name)!r}"
+                got = work.read(name) if work.exists(name) else None
+                assert got == content, f"stale {name} now holds {got!r}"
             left = temporaries(work.data_path(), profile)
             assert not left, f"left behind: {left}"
 
-        # Folders under the old temporary names.
+        # Folders under those names.
         with Workdir(RESOURCES, settings=LOOSE_SETTINGS) as work:
             for name in ("Settings.ini.tmp", "SaveData.bin.tmp"):
                 os.mkdir(work.data_path(name))
@@ -224,7 +225,7 @@ def links_and_stale_temporary_names():
                 assert work.read(os.path.join(name, "kept")) == b"kept", f"{name}/kept was changed"
             assert not temporaries(work.data_path()), f"left behind: {temporaries(work.data_path())}"
 
-        # Links planted under the old temporary names, pointing at another file of the player's.
+        # Links planted under those names, pointing at another file of the player's.
         with Workdir(RESOURCES, settings=LOOSE_SETTINGS) as work:
             diary = os.path.join(work.path, "Diary.txt")
             with open(diary, "wb") as f:
@@ -412,7 +413,8 @@ def two_games_saving_at_once():
                     display.run("xdotool", "windowfocus", game.window)
                     escape(game)
         final = settings_values(work.read("Settings.ini"))
-        assert final is not None and final[1:] == (50, w, h, 0) and (final[0] <= 30 or final[0] >= 70), f"Settings.ini is {work.read('Settings.ini')!r}"
+        dragged_to = final and (final[0] <= 30 or final[0] >= 70)
+        assert dragged_to and final[1:] == (50, w, h, 0), f"Settings.ini is {work.read('Settings.ini')!r}"
         assert not temporaries(work.data_path()), f"left behind: {temporaries(work.data_path())}"
 
 
@@ -425,11 +427,18 @@ def peak_memory_mib(pid):
         return int(re.search(r"^VmHWM:\s+(\d+) kB", f.read(), re.M).group(1)) / 1024
 
 
-def final_window(game, started):
+def final_window(game, started, what):
     """Wait until started() shows that the game has made its renderer, then find its window. Starting in
     full screen, the first window shown is replaced by another when the renderer is made; an id found
-    before that would soon be gone."""
-    harness.poll_until(lambda: game._alive() or started(), 10, "the game's renderer")
+    before that would soon be gone. A game reading or allocating without bound is stopped early."""
+
+    def ready():
+        game._alive()
+        peak = peak_memory_mib(game.proc.pid)
+        assert peak < 400, f"the game's resident memory reached {peak:.0f} MiB while starting"
+        return started()
+
+    harness.poll_until(ready, 10, what)
     return game.wait_window(timeout=5)
 
 
@@ -470,8 +479,8 @@ def special_files_and_huge_bitmap():
             f.write(huge_bitmap_header(60000, 60000))
         with Game(display, BINARY, work) as game:
             started = time.monotonic()
-            # The main menu's four entries each refuse Button.bmp, with the reason, when it is built.
-            final_window(game, lambda: len(refusal.findall(game.output())) == 4)
+            final_window(game, lambda: len(refusal.findall(game.output())) == 4,
+                         "the main menu's four refusals of Button.bmp, each with its reason")
             ready = time.monotonic() - started
             size = game.geometry()[2:]
             assert size == screen, f"the window is {size}, not the desktop's size (the default)"
@@ -499,7 +508,7 @@ def special_files_and_huge_bitmap():
             os.symlink(device, work.data_path("Settings.ini"))
             with Game(display, BINARY, work) as game:
                 # The defaults: full screen at the desktop's size, the menu laid out for it.
-                final_window(game, lambda: menu_drawn_on_screen(game, screen))
+                final_window(game, lambda: menu_drawn_on_screen(game, screen), "the main menu laid out full screen")
                 size = game.geometry()[2:]
                 assert size == screen, f"Settings.ini linked to {device}: the window is {size}, not the desktop's size"
                 escape(game, f"Settings.ini linked to {device}: Escape")
@@ -584,9 +593,14 @@ def startup_failure_waits_for_keys():
     with Display() as display, Workdir(RESOURCES, settings=too_wide) as work, PipedGame(display, BINARY, work) as game:
 
         def waits_with(pattern, what):
-            out = harness.poll_until(
-                lambda: game.proc.poll() is not None or (re.fullmatch(pattern, game.output()) and game.output()),
-                10, what)
+            def printed():
+                out = game.output()
+                return game.proc.poll() is not None or (re.fullmatch(pattern, out) and out)
+
+            try:
+                out = harness.poll_until(printed, 10, what)
+            except AssertionError as e:
+                raise AssertionError(f"{e}; the game printed {game.output()[:400]!r}") from None
             assert game.proc.poll() is None, f"the game ended with status {game.proc.returncode}\n{game.diagnostics()}"
             harness.stays(lambda: game.proc.poll() is None and game.output() == out, 1.0,
                           f"{what}: the game waiting for a key, printing nothing more")
