@@ -459,7 +459,8 @@ def visible_part(img, w, h):
 def huge_bitmap_header(width, height):
     """A 24-bit bitmap's 54-byte header claiming width x height pixels, and no pixels after it: the file
     header (magic, file size, two reserved fields, pixel offset), then the 40-byte info header."""
-    return struct.pack("<2sIHHI", b"BM", 54, 0, 0, 54) + struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0)
+    file_header = struct.pack("<2sIHHI", b"BM", 54, 0, 0, 54)
+    return file_header + struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0)
 
 
 def special_files_and_huge_bitmap():
@@ -546,7 +547,8 @@ def killed_game_log_is_whole():
                                  for j in range(down) for i in range(across))
         out = game.output()
         if out != expected:
-            at = next((i for i in range(min(len(out), len(expected))) if out[i] != expected[i]), min(len(out), len(expected)))
+            common = min(len(out), len(expected))
+            at = next((i for i in range(common) if out[i] != expected[i]), common)
             raise AssertionError(
                 f"the killed game's log ({len(out)} bytes) is not the ten maps and room lists it printed "
                 f"({len(expected)} bytes); first difference at byte {at}: {out[at:at + 60]!r} "
@@ -610,7 +612,8 @@ def startup_failure_waits_for_keys():
         waits_with(window_failed + renderer_failed, "the renderer failure and its prompt after one key")
         game.type(b"y")
         # Then it goes on without a window: first the particles, whose texture needs the renderer.
-        went_on = window_failed + renderer_failed + rb"Texture for bitmap 'Resources/Assets/ParticleBitmap\.bmp' not loaded!\n"
+        particles = rb"Texture for bitmap 'Resources/Assets/ParticleBitmap\.bmp' not loaded!\n"
+        went_on = window_failed + renderer_failed + particles
         harness.poll_until(lambda: game.proc.poll() is not None or re.match(went_on, game.output()), 5,
                            "the game going on after the second key")
         harness.stays(lambda: game.proc.poll() is None, 1.0, "the game running on without a window")
