@@ -22,6 +22,7 @@ import traceback
 SCREEN_W, SCREEN_H = 1920, 1080
 HOLD = 0.06  # seconds a key or mouse button is held down
 TOOL_TIMEOUT = 15  # bound on any single xdotool / ImageMagick call
+WINDOW_SETTLE = 0.3  # seconds a window id must stay the game's before it counts as its window
 
 _libc = ctypes.CDLL(None, use_errno=True)
 
@@ -639,13 +640,19 @@ class Game:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
     def wait_window(self, timeout=20):
-        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it."""
+        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it.
+        Started in full screen, the game's first window is replaced by another one when its renderer is
+        made, so an id counts only once it has stayed the one found for WINDOW_SETTLE seconds."""
+        first_seen = {}
 
         def find():
             self._alive()
             out = self.display.run("xdotool", "search", "--onlyvisible", "--name", "^Quarrow$", check=False)
             ids = out.split()
-            return ids[-1] if ids else None
+            if not ids:
+                return None
+            since = first_seen.setdefault(ids[-1], time.monotonic())
+            return ids[-1] if time.monotonic() - since >= WINDOW_SETTLE else None
 
         self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
         self.display.run("xdotool", "windowfocus", self.window, check=False)
