@@ -56,7 +56,7 @@ TEST(FileFailureTest, AWriteCutShortLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(entries("Resources/Data"), 1u);
 }
 
-TEST(FileFailureTest, ALinkLoopIsNotWritten) {
+TEST(FileFailureTest, LinksAreFollowedFromTheWorkingFolderButNotRoundALoop) {
     TestWorkspace workspace;
     fs::create_symlink("b.ini", "Resources/Data/a.ini");
     fs::create_symlink("a.ini", "Resources/Data/b.ini");
@@ -64,6 +64,14 @@ TEST(FileFailureTest, ALinkLoopIsNotWritten) {
     EXPECT_TRUE(fs::is_symlink("Resources/Data/a.ini"));
     EXPECT_TRUE(fs::is_symlink("Resources/Data/b.ini"));
     EXPECT_EQ(entries("Resources/Data"), 2u);
+
+    // A link with no folder in its path leads from the working folder.
+    workspace.write("Resources/Data/there.ini", "old");
+    fs::create_symlink("Resources/Data/there.ini", "here.ini");
+    EXPECT_TRUE(replaceFile("here.ini", "new", true));
+    EXPECT_TRUE(fs::is_symlink("here.ini"));
+    EXPECT_EQ(workspace.read("Resources/Data/there.ini"), "new");
+    EXPECT_EQ(entries("Resources/Data"), 3u);
 }
 
 TEST(FileFailureTest, InAReadOnlyFolderWritableFilesAreRewrittenWhereTheyAre) {
@@ -83,6 +91,7 @@ TEST(FileFailureTest, InAReadOnlyFolderWritableFilesAreRewrittenWhereTheyAre) {
     }
     const bool openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
     const bool lockedReplaced = replaceFile("Resources/Data/locked.ini", "new");
+    const bool newMade = replaceFile("Resources/Data/new.ini", "new");
     if (asRoot) {
         setfsuid(0);
         setfsgid(0);
@@ -95,7 +104,31 @@ TEST(FileFailureTest, InAReadOnlyFolderWritableFilesAreRewrittenWhereTheyAre) {
     EXPECT_EQ(fs::status("Resources/Data/open.ini").permissions(), fs::perms(0666));
     EXPECT_FALSE(lockedReplaced);
     EXPECT_EQ(workspace.read("Resources/Data/locked.ini"), "old locked");
+    EXPECT_FALSE(newMade);
     EXPECT_EQ(entries("Resources/Data"), 2u);
+}
+
+TEST(FileFailureTest, AnotherUsersFileInAFolderThatCannotBeListedIsReplaced) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can lay out another user's file";
+    }
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/shared.ini", "old");
+    fs::permissions("Resources/Data/shared.ini", fs::perms(0646));
+    fs::permissions(workspace.path(), fs::perms(0755));
+    // Others may add and rename files here but not list the folder, so it cannot be synced.
+    fs::permissions("Resources/Data", fs::perms(0773));
+    setfsgid(65534);
+    setfsuid(65534);
+    // The new file cannot be given back to its owner; it is replaced all the same.
+    const bool replaced = replaceFile("Resources/Data/shared.ini", "new", true);
+    setfsuid(0);
+    setfsgid(0);
+
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(workspace.read("Resources/Data/shared.ini"), "new");
+    EXPECT_EQ(fs::status("Resources/Data/shared.ini").permissions(), fs::perms(0646));
+    EXPECT_EQ(entries("Resources/Data"), 1u);
 }
 
 TEST(ClockTest, ReadingsThatAreNoNumberWrapToZero) {

@@ -1,5 +1,5 @@
 // Menus with nothing selected: a menu without controls still takes the
-// presses it is given, and activating past the last entry does nothing.
+// presses it is given, and activating outside the entries does nothing.
 #include "support/ScreenRig.h"
 #include "ui/MainMenu.h"
 #include "ui/OptionsMenu.h"
@@ -35,7 +35,7 @@ TEST(MenuWithoutControls, PressesAreTakenAndNothingIsDrawn) {
     EXPECT_EQ(rig.canvas.paintedBox(Rgb{1, 2, 3}), (SDL_Rect{0, 0, 0, 0}));
 }
 
-TEST(MenuPastTheLastEntry, ActivatingDoesNothing) {
+TEST(MenuOutsideTheEntries, ActivatingDoesNothing) {
     ScreenRig rig(64, 64);
     writeBitmap(Button::bitmapPath, 8, 20, [](int, int) { return Rgb{90, 90, 90}; });
     writeBitmap(ButtonSlider::knobPath, 10, 30, [](int, int) { return Rgb{220, 30, 30}; });
@@ -44,13 +44,15 @@ TEST(MenuPastTheLastEntry, ActivatingDoesNothing) {
     rig.settings.fullscreen = false;
     int32_t scene = 0;
     MainMenu main(rig.canvas.renderer(), rig.input, rig.handler, rig.text, rig.settings, scene);
-    main.select(main.buttonCount);
-    rig.input.pressed[InputState::Return] = true;
-    main.update();
-    main.update();
-    EXPECT_EQ(main.action, MainMenuAction::None);
-    EXPECT_EQ(scene, 0);
-    EXPECT_FALSE(rig.handler.quitRequested);
+    for (const int index : {-1, main.buttonCount}) {
+        main.select(index);
+        rig.input.pressed[InputState::Return] = true;
+        main.update();
+        main.update();
+        EXPECT_EQ(main.action, MainMenuAction::None) << index;
+        EXPECT_EQ(scene, 0) << index;
+        EXPECT_FALSE(rig.handler.quitRequested) << index;
+    }
 
     OptionsMenu options(rig.canvas.renderer(), rig.input, rig.handler, rig.text, rig.settings);
     rig.workspace.remove(Settings::filePath);
