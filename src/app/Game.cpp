@@ -76,7 +76,7 @@ void Game::update() {
     }
 }
 
-void Game::drawFrame() {
+void Game::drawFrame() const {
     SDL_RenderClear(renderer.get());
     if (menu) {
         menu->render();
@@ -109,7 +109,7 @@ bool Game::loadSaveData() {
     return saveData.readFrom(saveDataPath);
 }
 
-void Game::writeSaveData() {
+void Game::writeSaveData() const {
     saveData.writeTo(saveDataPath);
 }
 

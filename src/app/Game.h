@@ -43,7 +43,7 @@ class Game {
     void updateMenuScene();
     void updateGameScene();
     bool loadSaveData();
-    void writeSaveData();
+    void writeSaveData() const;
     // Saves the data file and releases everything, once, after the loop; a
     // second call does nothing.
     void shutdown();
@@ -65,7 +65,7 @@ class Game {
 
   private:
     void update();
-    void drawFrame();
+    void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.
     void release();
 

@@ -35,7 +35,13 @@ std::string followLinks(std::string path) {
             return "";
         }
         const std::string link(target.data(), static_cast<size_t>(length));
-        path = link.front() == '/' ? link : folderOf(path) + "/" + link;
+        if (link.front() == '/') {
+            path = link;
+        } else {
+            path = folderOf(path);
+            path += '/';
+            path += link;
+        }
     }
     return "";
 }

@@ -32,7 +32,7 @@ void readNumber(std::string_view text, uint32_t& out) {
 } // namespace
 
 Settings::Settings() {
-    loadValues([this](const char* key, uint32_t& out) { return readValue(key, out); });
+    loadValues([](const char* key, uint32_t& out) { return readValue(key, out); });
     save();
 }
 
@@ -58,7 +58,7 @@ void Settings::loadValues(const std::function<bool(const char* key, uint32_t& ou
     fullscreen = !lookup("Fullscreen", fullscreenValue) || fullscreenValue != 0;
 }
 
-bool Settings::readValue(const char* key, uint32_t& out) const {
+bool Settings::readValue(const char* key, uint32_t& out) {
     std::string text;
     return readFile(filePath, text, maxFileBytes) && findValue(text, key, out);
 }
@@ -88,7 +88,7 @@ bool Settings::save() const {
     return replaceFile(filePath, fileText());
 }
 
-void Settings::applyDisplayMode() {
+void Settings::applyDisplayMode() const {
     // Mode before size, full screen last: the window takes the new size before
     // it is stretched over (or released from) the desktop.
     SDL_DisplayMode mode{};

@@ -26,7 +26,7 @@ class Settings {
 
     // Reads the file and looks `key` up in it (one open per key). False when
     // the file cannot be read or holds no such key.
-    bool readValue(const char* key, uint32_t& out) const;
+    static bool readValue(const char* key, uint32_t& out);
     // Finds the first line whose key is exactly `key` and reads an unsigned
     // number from its value into `out`; an unreadable number leaves `out` as
     // it was. True when such a line exists.
@@ -36,7 +36,7 @@ class Settings {
     // Writes fileText(); false, having written nothing, when it cannot.
     bool save() const;
     // Makes the running window match the size and full-screen flag.
-    void applyDisplayMode();
+    void applyDisplayMode() const;
 
     SDL_Window* window = nullptr;
     uint32_t musicVolume = 0;

@@ -13,6 +13,8 @@ class MainMenu final : public Menu {
     MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
              TextRenderer& textRenderer, Settings& settings, int32_t& scene);
     ~MainMenu() override;
+    MainMenu(const MainMenu&) = delete;
+    MainMenu& operator=(const MainMenu&) = delete;
 
     void activate() override;
     void select(int index) override { selected = index; }

@@ -48,11 +48,11 @@ uint32_t toPixels(float size) {
 
 OptionsMenu::OptionsMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
                          TextRenderer& textRenderer, Settings& settings)
-    : Menu(renderer, inputState, inputHandler, textRenderer, settings) {
+    : Menu(renderer, inputState, inputHandler, textRenderer, settings),
+      pendingWidth(static_cast<float>(settings.windowWidth)),
+      pendingHeight(static_cast<float>(settings.windowHeight)) {
     buildControls();
     selected = MusicSlider;
-    pendingWidth = static_cast<float>(settings.windowWidth);
-    pendingHeight = static_cast<float>(settings.windowHeight);
     for (int i = 0; i <= currentSizeIndex; ++i) {
         if (resolutionAt(i) == resolutionAt(currentSizeIndex)) {
             resolutionIndex = i;

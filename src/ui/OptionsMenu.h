@@ -37,7 +37,7 @@ class OptionsMenu final : public Menu {
     float pendingHeight = 0.0f;
 
   private:
-    void commitSlider(ButtonSlider& slider, uint32_t& setting);
+    static void commitSlider(ButtonSlider& slider, uint32_t& setting);
     void toggleFullScreen();
     void applyResolution();
 };

@@ -71,12 +71,12 @@ TEST_F(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
 
     workspace.write(file, text);
     uint32_t value = 77;
-    EXPECT_TRUE(settings.readValue("WindowHeight", value));
-    EXPECT_TRUE(settings.readValue("FXVolume", value));
+    EXPECT_TRUE(Settings::readValue("WindowHeight", value));
+    EXPECT_TRUE(Settings::readValue("FXVolume", value));
     EXPECT_EQ(value, 77u);
-    EXPECT_FALSE(settings.readValue("Volume", value));
+    EXPECT_FALSE(Settings::readValue("Volume", value));
     workspace.remove(file);
-    EXPECT_FALSE(settings.readValue("FXVolume", value));
+    EXPECT_FALSE(Settings::readValue("FXVolume", value));
 }
 
 } // namespace
