@@ -27,10 +27,12 @@ class GameTest : public testing::Test {
 
 TEST_F(GameTest, UpdatesAndFramesNeedStrictlyMoreThanTheirIntervals) {
     Game game(inputState, inputHandler);
-    std::vector<int32_t> updates, frames;
+    std::vector<int32_t> updates;
+    std::vector<int32_t> frames;
     for (int32_t now = 1; now <= 40; ++now) {
         Clock::advance(1);
-        const int32_t updated = game.lastUpdateTime, drawn = game.lastRenderTime;
+        const int32_t updated = game.lastUpdateTime;
+        const int32_t drawn = game.lastRenderTime;
         game.tick();
         if (game.lastUpdateTime != updated) {
             updates.push_back(now);

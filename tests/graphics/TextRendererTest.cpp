@@ -13,12 +13,14 @@ namespace {
 
 struct TextRendererTest : testing::Test {
     // Every pixel after drawing "Quarrow" at (x, y) on a cleared canvas.
-    std::vector<Rgb> drawnAt(float x, float y) {
+    std::vector<Rgb> drawnAt(float x, float y) const {
         canvas.clear();
         text.drawText("Quarrow", x, y);
         std::vector<Rgb> pixels;
-        for (int i = 0; i < 120 * 50; ++i)
+        pixels.reserve(size_t{120} * 50);
+        for (int i = 0; i < 120 * 50; ++i) {
             pixels.push_back(canvas.pixel(i % 120, i / 120));
+        }
         return pixels;
     }
     SdlSession sdl;

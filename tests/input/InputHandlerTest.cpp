@@ -14,7 +14,7 @@ struct InputHandlerTest : testing::Test {
     }
     void TearDown() override { SDL_DestroyWindow(window); }
     // Moves SDL's own mouse position and drops the event that reports it.
-    void putMouseAt(int x, int y) {
+    void putMouseAt(int x, int y) const {
         SDL_WarpMouseInWindow(window, x, y);
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);

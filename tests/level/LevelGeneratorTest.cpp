@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -49,12 +50,8 @@ bool allFloorConnected(std::vector<std::string> tiles) {
             }
         }
     }
-    for (const std::string& row : tiles) {
-        if (row.find('1') != std::string::npos) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(tiles.begin(), tiles.end(),
+                       [](const std::string& row) { return row.find('1') == std::string::npos; });
 }
 
 void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& sizes) {
@@ -92,7 +89,9 @@ void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& siz
     EXPECT_FALSE(workspace.exists(std::string(path) + ".tmp"));
     std::string expected;
     for (int r = 0; r < g.height; ++r) {
-        ASSERT_EQ(file.substr(r * (g.width + 2), g.width + 2), g.tiles[r] + "\r\n") << r;
+        ASSERT_EQ(file.substr(static_cast<size_t>(r) * (g.width + 2), g.width + 2),
+                  g.tiles[r] + "\r\n")
+            << r;
         expected += g.tiles[r] + "\n";
         for (int c = 0; c < g.width; ++c) {
             // The last two rows and columns are always solid.

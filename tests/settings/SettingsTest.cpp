@@ -24,7 +24,8 @@ struct SettingsTest : testing::Test {
 TEST_F(SettingsTest, NoFileGivesDefaultsAndCreatesTheFile) {
     SDL_DisplayMode desktop{};
     ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &desktop), 0);
-    const auto w = static_cast<unsigned>(desktop.w), h = static_cast<unsigned>(desktop.h);
+    const auto w = static_cast<unsigned>(desktop.w);
+    const auto h = static_cast<unsigned>(desktop.h);
     TestWorkspace workspace;
     Settings settings;
     EXPECT_EQ(settings.musicVolume, 100u);

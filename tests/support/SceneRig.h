@@ -19,6 +19,8 @@ struct SceneRig : ScreenRig {
                       const std::function<void()>& paintArt = {});
     // Hands the clock back to wall time, in case the test stopped it.
     ~SceneRig();
+    SceneRig(const SceneRig&) = delete;
+    SceneRig& operator=(const SceneRig&) = delete;
 
     Player& player() const { return *scene->player; }
     // Holds exactly these keys for one update of `dt` seconds.

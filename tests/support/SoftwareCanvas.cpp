@@ -15,9 +15,10 @@ void SoftwareCanvas::clear(Rgb colour) const {
 }
 
 Rgb SoftwareCanvas::pixel(int x, int y) const {
-    const auto* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
+    const auto* row =
+        static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch;
     Uint32 value = 0;
-    std::copy_n(row + x * 4, 4, reinterpret_cast<uint8_t*>(&value));
+    std::copy_n(row + static_cast<ptrdiff_t>(x) * 4, 4, reinterpret_cast<uint8_t*>(&value));
     Rgb colour;
     SDL_GetRGB(value, surface->format, &colour.r, &colour.g, &colour.b);
     return colour;

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 
@@ -29,6 +30,7 @@ inline std::ostream& operator<<(std::ostream& out, const SDL_Rect& box) {
 class SoftwareCanvas {
   public:
     SoftwareCanvas(int width, int height);
+    ~SoftwareCanvas() = default;
     SoftwareCanvas(const SoftwareCanvas&) = delete;
     SoftwareCanvas& operator=(const SoftwareCanvas&) = delete;
 
@@ -54,7 +56,8 @@ void writeBitmap(const char* path, int width, int height, ColourAt colourAt) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb c = colourAt(x, y);
-            auto* p = static_cast<uint8_t*>(image->pixels) + y * image->pitch + x * 3;
+            auto* p = static_cast<uint8_t*>(image->pixels) +
+                      static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(x) * 3;
             p[0] = c.r;
             p[1] = c.g;
             p[2] = c.b;

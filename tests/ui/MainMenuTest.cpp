@@ -20,7 +20,9 @@ struct MainMenuTest : testing::Test, ScreenRig {
     std::string tints() const {
         std::string result;
         for (const auto& button : menu->buttons) {
-            Uint8 r = 0, g = 0, b = 0;
+            Uint8 r = 0;
+            Uint8 g = 0;
+            Uint8 b = 0;
             SDL_GetTextureColorMod(button->sprite->texture.get(), &r, &g, &b);
             result += r == 0 && g == 255 && b == 0 ? 'G' : r + g + b == 765 ? 'W' : '?';
         }

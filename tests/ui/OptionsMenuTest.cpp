@@ -30,6 +30,8 @@ struct MenuRig : ScreenRig {
         menu.reset();
         SDL_DestroyWindow(window);
     }
+    MenuRig(const MenuRig&) = delete;
+    MenuRig& operator=(const MenuRig&) = delete;
     // Selects a control and presses Return on it; the file must then hold
     // exactly the record.
     void activate(int index) {
