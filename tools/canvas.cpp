@@ -50,12 +50,15 @@ bool nearTransparent(Rgb c) {
 }
 
 Rgb mix(Rgb a, Rgb b, float t) {
-    return {clampChannel(a.r + (b.r - a.r) * t), clampChannel(a.g + (b.g - a.g) * t),
-            clampChannel(a.b + (b.b - a.b) * t)};
+    return {clampChannel(static_cast<float>(a.r) + static_cast<float>(b.r - a.r) * t),
+            clampChannel(static_cast<float>(a.g) + static_cast<float>(b.g - a.g) * t),
+            clampChannel(static_cast<float>(a.b) + static_cast<float>(b.b - a.b) * t)};
 }
 
 Rgb scale(Rgb c, float factor) {
-    return {clampChannel(c.r * factor), clampChannel(c.g * factor), clampChannel(c.b * factor)};
+    return {clampChannel(static_cast<float>(c.r) * factor),
+            clampChannel(static_cast<float>(c.g) * factor),
+            clampChannel(static_cast<float>(c.b) * factor)};
 }
 
 Rgb lighten(Rgb c, int amount) {

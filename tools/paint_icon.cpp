@@ -51,16 +51,18 @@ Rgb floorAt(const Image& tile, int x, int y, int size) {
     const int ty0 = y * n / size;
     const int tx1 = std::max(tx0 + 1, (x + 1) * n / size);
     const int ty1 = std::max(ty0 + 1, (y + 1) * n / size);
-    float r = 0, g = 0, b = 0;
+    float r = 0;
+    float g = 0;
+    float b = 0;
     for (int ty = ty0; ty < ty1; ++ty) {
         for (int tx = tx0; tx < tx1; ++tx) {
             const Rgb c = tile.at(tx, ty);
-            r += c.r;
-            g += c.g;
-            b += c.b;
+            r += static_cast<float>(c.r);
+            g += static_cast<float>(c.g);
+            b += static_cast<float>(c.b);
         }
     }
-    const float count = static_cast<float>((tx1 - tx0) * (ty1 - ty0));
+    const auto count = static_cast<float>((tx1 - tx0) * (ty1 - ty0));
     auto mean = [count](float sum) { return static_cast<std::uint8_t>(std::lround(sum / count)); };
     return Rgb{mean(r), mean(g), mean(b)};
 }
@@ -85,9 +87,9 @@ Image paintIcon(int size) {
     const float feetX =
         static_cast<float>(left) +
         (static_cast<float>(figure.x0 + figure.x1 + 1) * 0.5f) * static_cast<float>(pixel);
-    const float feetY = static_cast<float>(top + (figure.y1 + 1) * pixel);
+    const auto feetY = static_cast<float>(top + (figure.y1 + 1) * pixel);
 
-    const float s = static_cast<float>(size);
+    const auto s = static_cast<float>(size);
     const float radius = s * 0.18f;
     const float rim = std::max(1.0f, s / 32.0f);
     Image icon(size, size, kTransparent);

@@ -24,7 +24,7 @@ using Frame = std::array<std::array<char, kFrameW>, kFrameH>;
 using Pattern = std::vector<const char*>;
 
 struct PaletteEntry {
-    char letter;
+    char letter = kClear;
     Rgb colour;
 };
 

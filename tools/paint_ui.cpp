@@ -22,7 +22,7 @@ float roundedRectDistance(int x, int y, int w, int h, float radius) {
 
 // Colours of one bevelled panel. Light falls from the top left.
 struct PanelStyle {
-    float radius;
+    float radius = 0.0f;
     Rgb outline;
     Rgb highlight; // rim facing the light
     Rgb shadow;    // rim facing away
