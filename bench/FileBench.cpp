@@ -39,14 +39,14 @@ void BM_NewGame(benchmark::State& state) {
     int32_t scene = 0;
     QuietStdout quiet;
     MainMenu menu(nullptr, input, handler, text, settings, scene);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         menu.startNewGame();
     }
 }
 BENCHMARK(BM_NewGame)->Unit(benchmark::kMillisecond);
 
 void BM_SettingsLoad(benchmark::State& state) {
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         Settings settings;
         benchmark::DoNotOptimize(settings.windowWidth);
     }
@@ -63,7 +63,7 @@ void BM_LevelLoad(benchmark::State& state) {
             generator.generate("Resources/Data/level0.level");
         } while (generator.width != 150 || generator.height != 150);
     }
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         Level level;
         level.loadFromFile();
         benchmark::DoNotOptimize(level.height);

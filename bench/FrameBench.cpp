@@ -37,7 +37,7 @@ void BM_MainMenuFrame(benchmark::State& state) {
     Screen screen;
     MainMenu menu(screen.canvas.renderer(), screen.input, screen.handler, screen.text,
                   screen.settings, screen.scene);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         screen.clear();
         menu.render();
     }
@@ -174,7 +174,7 @@ void BM_MainMenuFrameBareSdl(benchmark::State& state) {
         requireSamePicture(
             "main menu", screen, [&] { menu.render(); }, [&] { bare.draw(); });
     }
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         screen.clear();
         bare.draw();
     }
@@ -185,7 +185,7 @@ void BM_OptionsMenuFrame(benchmark::State& state) {
     Screen screen;
     OptionsMenu menu(screen.canvas.renderer(), screen.input, screen.handler, screen.text,
                      screen.settings);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         screen.clear();
         menu.render();
     }
@@ -199,7 +199,7 @@ void BM_MapFrame(benchmark::State& state) {
     GameScene gameScene(screen.canvas.renderer(), screen.handler, screen.input, screen.text,
                         screen.settings);
     gameScene.update(0.011);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         screen.clear();
         gameScene.render();
     }
@@ -274,7 +274,7 @@ void BM_MapFrameBareSdl(benchmark::State& state) {
         requireSamePicture(
             "map", screen, [&] { gameScene.render(); }, [&] { bare.draw(); });
     }
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         screen.clear();
         bare.draw();
     }
@@ -284,7 +284,7 @@ BENCHMARK(BM_MapFrameBareSdl)->Arg(150)->Unit(benchmark::kMicrosecond);
 // Start-up through the first update (which builds the main menu) and the
 // first presented frame, without the loop's own 17 ms wait.
 void BM_StartupToFirstFrame(benchmark::State& state) {
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         Clock::setManual(0);
         InputState input;
         InputHandler handler(input);

@@ -34,7 +34,7 @@ void mouseAt(float x, float y, bool pressed) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     SDL_Init(SDL_INIT_VIDEO);
     TTF_Init();
