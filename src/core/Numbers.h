@@ -3,18 +3,16 @@
 // beyond int's range (from an absurd window size in Settings.ini) stays at the
 // nearest end of the range instead of reaching an undefined conversion.
 #include <climits>
-#include <cmath>
 
 // NaN, which no position should ever be, gives 0.
-inline int truncateToInt(double value) {
-    if (std::isnan(value)) {
-        return 0;
+inline int truncateToInt(float value) {
+    // 2^31: every float below it in magnitude, and -2^31 itself, fits in int.
+    constexpr float limit = 2147483648.0f;
+    if (value >= -limit && value < limit) {
+        return static_cast<int>(value);
     }
-    if (value <= static_cast<double>(INT_MIN)) {
+    if (value < 0.0f) {
         return INT_MIN;
     }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    return static_cast<int>(value);
+    return value >= limit ? INT_MAX : 0;
 }
