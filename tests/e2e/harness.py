@@ -582,15 +582,40 @@ class Display:
 # The game
 
 
+# Root writes through any mode bits, so cases about permissions run the game as user nobody.
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+
+
+def nobody_can_run(work, binary):
+    """Make the work dir reachable for user nobody, as a player's home would be to its owner; return the
+    command prefix that runs the game as nobody (none when not root) and a copy of the binary that user
+    may execute."""
+    if os.geteuid() != 0:
+        return [], binary
+    os.chmod(work.path, 0o755)
+    for base, dirs, names in os.walk(os.path.join(work.path, "Resources")):
+        for d in dirs:
+            os.chmod(os.path.join(base, d), 0o755)
+        for n in names:
+            os.chmod(os.path.join(base, n), 0o644)
+    if subprocess.run(AS_NOBODY + ["test", "-x", binary], timeout=10).returncode != 0:
+        copy = os.path.join(work.path, "quarrow")
+        subprocess.run(["cp", binary, copy], check=True, timeout=30)
+        os.chmod(copy, 0o755)
+        binary = copy
+    return AS_NOBODY, binary
+
+
 class Game:
     """The game binary running in a work dir on a display. Use as a context manager: on leaving the
     block the process is killed by its PID if it is still running."""
 
-    def __init__(self, display, binary, workdir, env=None, prefix=()):
+    def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL):
         """`env` adds to the display's environment; `prefix` is a command the game is started through
-        (for example another user's identity)."""
+        (for example another user's identity); `stdin` is what the game reads (subprocess.PIPE to type
+        into it through proc.stdin)."""
         self.display, self.binary, self.workdir = display, binary, workdir
-        self.extra_env, self.prefix = dict(env or {}), list(prefix)
+        self.extra_env, self.prefix, self.stdin = dict(env or {}), list(prefix), stdin
         self.proc = None
         self.window = None
         self.out_path = os.path.join(workdir.path, "stdout.txt")
@@ -611,7 +636,7 @@ class Game:
             self.proc = subprocess.Popen(
                 self.prefix + [self.binary],
                 cwd=self.workdir.path,
-                stdin=subprocess.DEVNULL,
+                stdin=self.stdin,
                 stdout=out,
                 stderr=err,
                 env=env,

@@ -263,7 +263,6 @@ def no_data_folder_new_game_plays_an_empty_map():
         assert listing(work.path) == before, f"new files appeared: {sorted(listing(work.path) - before)}"
 
 
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
 def read_only_data_folder_left_untouched():
@@ -275,21 +274,7 @@ def read_only_data_folder_left_untouched():
     only_start = b"000\r\n010\r\n000\r\n"
     files = {"Settings.ini": loose_settings, "SaveData.bin": b"12345678", "level0.level": only_start}
     with Display() as display, Workdir(RESOURCES, files=files) as work:
-        binary = BINARY
-        prefix = []
-        if os.geteuid() == 0:
-            prefix = AS_NOBODY
-            os.chmod(work.path, 0o755)
-            for base, dirs, names in os.walk(os.path.join(work.path, "Resources")):
-                for d in dirs:
-                    os.chmod(os.path.join(base, d), 0o755)
-                for n in names:
-                    os.chmod(os.path.join(base, n), 0o644)
-            probe = subprocess.run(prefix + ["test", "-x", BINARY], timeout=10)
-            if probe.returncode != 0:
-                binary = os.path.join(work.path, "quarrow")
-                subprocess.run(["cp", BINARY, binary], check=True, timeout=30)
-                os.chmod(binary, 0o755)
+        prefix, binary = harness.nobody_can_run(work, BINARY)
         for name in files:
             os.chmod(work.data_path(name), 0o444)
         os.chmod(work.data_path(), 0o555)

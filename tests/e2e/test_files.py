@@ -25,7 +25,7 @@ NEW_GAME, OPTIONS = (0.5 * W, 0.7 * H), (0.5 * W, 0.8 * H)
 OPTIONS_CONTROLS = [(0.6 * W, 0.5 * H), (0.6 * W, 0.6 * H), (0.6 * W, 0.7 * H), (0.6 * W, 0.8 * H)]
 PLAYER_W, PLAYER_H = 100, 128  # each 25 x 32 frame is drawn at the whole sheet's size
 LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+AS_NOBODY = harness.AS_NOBODY
 
 # A hand-written Settings.ini: LF line ends and a trailing one, so any rewrite shows.
 LOOSE_SETTINGS = b"[Settings]\nMusicVolume=10\nFXVolume=20\nWindowWidth=1000\nWindowHeight=800\nFullscreen=0\n"
@@ -77,23 +77,7 @@ def session_toggling_full_screen(game):
 
 
 def nobody_can_run(work):
-    """Make the work dir reachable for user nobody, as a player's home would be to its owner; return the
-    command prefix that runs as nobody and a binary that user may execute. Root writes through any mode
-    bits, so only another user shows what a mode means to the game."""
-    if os.geteuid() != 0:
-        return [], BINARY
-    os.chmod(work.path, 0o755)
-    for base, dirs, names in os.walk(os.path.join(work.path, "Resources")):
-        for d in dirs:
-            os.chmod(os.path.join(base, d), 0o755)
-        for n in names:
-            os.chmod(os.path.join(base, n), 0o644)
-    binary = BINARY
-    if subprocess.run(AS_NOBODY + ["test", "-x", BINARY], timeout=10).returncode != 0:
-        binary = os.path.join(work.path, "quarrow")
-        subprocess.run(["cp", BINARY, binary], check=True, timeout=30)
-        os.chmod(binary, 0o755)
-    return AS_NOBODY, binary
+    return harness.nobody_can_run(work, BINARY)
 
 
 def give_to_nobody(path):
@@ -563,20 +547,8 @@ def killed_game_log_is_whole():
 class PipedGame(Game):
     """The game with its standard input a pipe the test writes keys into."""
 
-    def start(self):
-        env = dict(self.display.env)
-        env["SDL_VIDEODRIVER"] = "x11"
-        env.update(self.extra_env)
-        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.proc = subprocess.Popen(
-                self.prefix + [self.binary],
-                cwd=self.workdir.path,
-                stdin=subprocess.PIPE,
-                stdout=out,
-                stderr=err,
-                env=env,
-                preexec_fn=harness._die_with_parent,
-            )
+    def __init__(self, display, binary, workdir):
+        super().__init__(display, binary, workdir, stdin=subprocess.PIPE)
 
     def type(self, key):
         self.proc.stdin.write(key)
