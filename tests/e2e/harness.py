@@ -16,6 +16,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import traceback
 
@@ -364,6 +365,51 @@ def settings_text(music, fx, width, height, fullscreen):
         f"Fullscreen={1 if fullscreen else 0}",
     ]
     return "\r\n".join(lines).encode("ascii")
+
+
+SETTINGS_FORM = re.compile(
+    rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\nWindowHeight=(\d+)"
+    rb"\r\nFullscreen=([01])"
+)
+
+
+def settings_values(data):
+    """The five values of a whole Settings.ini in the game's six-line form, or None for anything else
+    (a torn, empty or missing file)."""
+    m = SETTINGS_FORM.fullmatch(data) if data is not None else None
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+class SettingsReader(threading.Thread):
+    """Reads Settings.ini over and over while games rewrite it, until halted or until a read is not a
+    whole six-line file (kept in `bad`). `seen` holds the music volumes read, in order, without repeats."""
+
+    def __init__(self, path):
+        super().__init__(daemon=True)
+        self.path, self.stop, self.reads, self.bad, self.seen = path, threading.Event(), 0, [], []
+
+    @property
+    def music(self):
+        return self.seen[-1] if self.seen else None
+
+    def run(self):
+        while not self.stop.is_set():
+            try:
+                with open(self.path, "rb") as f:
+                    data = f.read()
+            except FileNotFoundError:
+                data = None
+            values = settings_values(data)
+            if values is None:
+                self.bad.append(data)
+                return
+            self.reads += 1
+            if self.music != values[0]:
+                self.seen.append(values[0])
+
+    def halt(self):
+        self.stop.set()
+        self.join(timeout=10)
 
 
 def check_level_file(name, data):

@@ -11,7 +11,6 @@ import signal
 import stat
 import struct
 import subprocess
-import threading
 import time
 
 import harness
@@ -30,19 +29,9 @@ AS_NOBODY = harness.AS_NOBODY
 # A hand-written Settings.ini: LF line ends and a trailing one, so any rewrite shows.
 LOOSE_SETTINGS = b"[Settings]\nMusicVolume=10\nFXVolume=20\nWindowWidth=1000\nWindowHeight=800\nFullscreen=0\n"
 CANONICAL = settings_text(10, 20, W, H, False)
-SETTINGS_FORM = re.compile(
-    rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\nWindowHeight=(\d+)"
-    rb"\r\nFullscreen=([01])"
-)
-
 
 # ----------------------------------------------------------------------------------------------------------
 # Helpers
-
-
-def settings_values(data):
-    m = SETTINGS_FORM.fullmatch(data) if data is not None else None
-    return tuple(int(v) for v in m.groups()) if m else None
 
 
 def temporaries(*folders):
@@ -310,34 +299,6 @@ class _DeviceInfo(ctypes.Structure):
                 ("classes", ctypes.c_void_p)]
 
 
-class Reader(threading.Thread):
-    """Reads Settings.ini over and over; keeps any read that is not a whole six-line file, and the music
-    volumes seen, in order, without repeats."""
-
-    def __init__(self, path):
-        super().__init__(daemon=True)
-        self.path, self.stop, self.reads, self.bad, self.seen = path, threading.Event(), 0, [], []
-
-    def run(self):
-        while not self.stop.is_set() and not self.bad:
-            try:
-                with open(self.path, "rb") as f:
-                    data = f.read()
-            except FileNotFoundError:
-                data = None
-            values = settings_values(data)
-            if values is None:
-                self.bad.append(data)
-                return
-            self.reads += 1
-            if not self.seen or self.seen[-1] != values[0]:
-                self.seen.append(values[0])
-
-    def halt(self):
-        self.stop.set()
-        self.join(timeout=10)
-
-
 def two_games_saving_at_once():
     w, h = 640, 480
     bar_left, bar_y = 0.6 * w - 50, 0.5 * h  # the music slider's value is the pointer's offset from its left
@@ -367,7 +328,7 @@ def two_games_saving_at_once():
                     game.key("Return")
                     game.wait_selected((0.6 * w, 0.5 * h), "the music slider selected")
                 x2, y2 = second.geometry()[:2]
-                reader = Reader(work.data_path("Settings.ini"))
+                reader = harness.SettingsReader(work.data_path("Settings.ini"))
                 pointer = SecondPointer(display.env["DISPLAY"])
                 try:
                     reader.start()
@@ -398,7 +359,7 @@ def two_games_saving_at_once():
                 for game in (first, second):
                     display.run("xdotool", "windowfocus", game.window)
                     escape(game)
-        final = settings_values(work.read("Settings.ini"))
+        final = harness.settings_values(work.read("Settings.ini"))
         dragged_to = final and (final[0] <= 30 or final[0] >= 70)
         assert dragged_to and final[1:] == (50, w, h, 0), f"Settings.ini is {work.read('Settings.ini')!r}"
         assert not temporaries(work.data_path()), f"left behind: {temporaries(work.data_path())}"

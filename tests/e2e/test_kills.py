@@ -13,7 +13,7 @@ import threading
 import time
 
 import harness
-from harness import Display, Game, Workdir, settings_text
+from harness import Display, Game, SettingsReader, Workdir, settings_text, settings_values
 
 BINARY, RESOURCES = harness.arguments()
 
@@ -27,17 +27,6 @@ BAR_LEFT = 550  # the music slider's bar spans 550..650: the value is the pointe
 SLIDER_RUNS = 20
 NEW_GAME_RUNS = 20
 LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
-
-SETTINGS_FORM = re.compile(
-    rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\nWindowHeight=(\d+)"
-    rb"\r\nFullscreen=([01])"
-)
-
-
-def settings_values(data):
-    m = SETTINGS_FORM.fullmatch(data)
-    return tuple(int(v) for v in m.groups()) if m else None
-
 
 # A kill between making a file's uniquely named temporary copy and renaming it over the file leaves that
 # copy behind (NAME.tmp. and six letters or digits); it never takes the file's own name.
@@ -57,33 +46,6 @@ def kill_now(game):
 def reap_killed(game):
     status = game.proc.wait(timeout=10)
     assert status == -signal.SIGKILL, f"the game ended with status {status} before it could be killed\n{game.diagnostics()}"
-
-
-class Watcher(threading.Thread):
-    """Reads Settings.ini over and over while the game rewrites it; any read that is not the whole file
-    in its six-line form is kept, so a reader never sees a file that is torn or empty either."""
-
-    def __init__(self, path):
-        super().__init__(daemon=True)
-        self.path, self.stop, self.reads, self.bad, self.music = path, threading.Event(), 0, [], None
-
-    def run(self):
-        while not self.stop.is_set() and not self.bad:
-            try:
-                with open(self.path, "rb") as f:
-                    data = f.read()
-            except FileNotFoundError:
-                data = None
-            values = settings_values(data) if data is not None else None
-            if values is None:
-                self.bad.append(data)
-            else:
-                self.music = values[0]
-                self.reads += 1
-
-    def halt(self):
-        self.stop.set()
-        self.join(timeout=10)
 
 
 def slider_drag_killed():
@@ -107,7 +69,7 @@ def slider_drag_killed():
                 game.wait_selected(MUSIC_SLIDER, f"run {run}: the music slider selected")
                 visited = {first}
                 game.move(BAR_LEFT + first, MUSIC_SLIDER[1])
-                watcher = Watcher(work.data_path("Settings.ini"))
+                watcher = SettingsReader(work.data_path("Settings.ini"))
                 watcher.start()
                 display.mouse_down()
                 try:
