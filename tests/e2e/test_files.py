@@ -69,6 +69,18 @@ def nobody_can_run(work):
     return harness.nobody_can_run(work, BINARY)
 
 
+def player_files(work, mode):
+    """A hand-written Settings.ini and a 12-byte SaveData.bin owned by the game's user, with `mode`; the
+    work dir made reachable for that user. Returns the prefix, binary and files."""
+    prefix, binary = nobody_can_run(work)
+    files = {"Settings.ini": LOOSE_SETTINGS, "SaveData.bin": b"ABCDEFGHIJKL"}
+    for name, content in files.items():
+        work.write(name, content)
+        give_to_nobody(work.data_path(name))
+        os.chmod(work.data_path(name), mode)
+    return prefix, binary, files
+
+
 def give_to_nobody(path):
     if os.geteuid() == 0:
         os.chown(path, 65534, 65534)
@@ -87,13 +99,8 @@ def modes_and_read_only_places():
     with Display() as display:
         # Read-only files in a folder the player may write: kept byte for byte, mode and all.
         with Workdir(RESOURCES) as work:
-            prefix, binary = nobody_can_run(work)
+            prefix, binary, files = player_files(work, 0o444)
             data = work.data_path()
-            files = {"Settings.ini": LOOSE_SETTINGS, "SaveData.bin": b"ABCDEFGHIJKL"}
-            for name, content in files.items():
-                work.write(name, content)
-                give_to_nobody(work.data_path(name))
-                os.chmod(work.data_path(name), 0o444)
             give_to_nobody(data)
             assert can_write_as(prefix, work, data), "the data folder is not writable for the game's user"
             assert not can_write_as(prefix, work, work.data_path("Settings.ini")), "Settings.ini is writable"
@@ -106,13 +113,8 @@ def modes_and_read_only_places():
 
         # Writable files in a read-only folder: rewritten where they are.
         with Workdir(RESOURCES) as work:
-            prefix, binary = nobody_can_run(work)
+            prefix, binary, files = player_files(work, 0o644)
             data = work.data_path()
-            files = {"Settings.ini": LOOSE_SETTINGS, "SaveData.bin": b"ABCDEFGHIJKL"}
-            for name, content in files.items():
-                work.write(name, content)
-                give_to_nobody(work.data_path(name))
-                os.chmod(work.data_path(name), 0o644)
             os.chmod(data, 0o555)
             try:
                 assert not can_write_as(prefix, work, data), "the data folder is writable for the game's user"
