@@ -114,10 +114,9 @@ void Game::writeSaveData() const {
 }
 
 void Game::shutdown() {
-    if (released) {
-        return;
+    if (!released) {
+        writeSaveData();
     }
-    writeSaveData();
     release();
 }
 

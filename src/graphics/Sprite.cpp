@@ -37,12 +37,16 @@ void claimedSize(const std::string& header, int64_t& width, int64_t& height) {
 // pixels than any picture of the game. A file too short to say, or missing,
 // is left to SDL's loader to report.
 bool refused(const char* path) {
-    if (isSpecialFile(path)) {
+    std::string header;
+    if (!readFile(path, header, headerBytes)) {
+        // Missing or unreadable is SDL's to report; anything but a file is ours.
+        if (!isSpecialFile(path)) {
+            return false;
+        }
         SDL_SetError("'%s' is not a regular file", path);
         return true;
     }
-    std::string header;
-    if (!readFile(path, header, headerBytes) || header.size() < headerBytes) {
+    if (header.size() < headerBytes) {
         return false;
     }
     int64_t width = 0;

@@ -26,10 +26,8 @@ void Level::loadFromFile(const std::string& path) {
 }
 
 void Level::loadFromText(std::string_view text) {
-    rows.clear();
-    for (const std::string_view row : splitLines(text)) {
-        rows.emplace_back(row);
-    }
+    const std::vector<std::string_view> lines = splitLines(text);
+    rows.assign(lines.begin(), lines.end());
     width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());
     height = static_cast<float>(rows.size());
 }
