@@ -1,16 +1,19 @@
 """Real-window test harness for Quarrow.
 
 Starts a private Xvfb display (optionally with openbox as window manager), lays out a scratch working
-directory, runs the built game in it and drives it like a player with xdotool: keys and mouse buttons are
-held for about 60 ms, because a press and release that reach the same input poll leave no press.
-Screenshots come from ImageMagick's `import -window`. Every process started here is killed by its PID
-when the test leaves its `with` block, and dies with the test process should that be killed outright.
+directory, runs the built game in it and drives it like a player with xdotool. A key or button is held
+down until the game has visibly reacted, or, where nothing shows, until the game has presented three
+frames (each drawn after an input poll), because a press and release that reach the same input poll
+leave no press. Screenshots come from ImageMagick's `import -window`. Every process started here is
+killed by its PID when the test leaves its `with` block, and dies with the test process should that be
+killed outright.
 """
 
 import ctypes
 import math
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -21,9 +24,9 @@ import time
 import traceback
 
 SCREEN_W, SCREEN_H = 1920, 1080
-HOLD = 0.06  # seconds a key or mouse button is held down
 TOOL_TIMEOUT = 15  # bound on any single xdotool / ImageMagick call
 WINDOW_SETTLE = 0.3  # seconds a window id must stay the game's before it counts as its window
+FRAMES_SEEN = 3  # frames presented while a key is held whose effect cannot be seen
 
 _libc = ctypes.CDLL(None, use_errno=True)
 
@@ -71,22 +74,6 @@ def stays(fn, seconds, what, interval=0.05):
         if time.monotonic() - started > seconds:
             return
         time.sleep(interval)
-
-
-def poll_settled(fn, timeout, what, interval=0.05):
-    """Call fn until it returns the same truthy value twice in a row; return that value, or raise after
-    `timeout` seconds. For a state that passes through the awaited one on its way, like a walking player
-    who is on a cell for just one frame."""
-    last = []
-
-    def attempt():
-        value = fn()
-        settled = bool(value) and last == [value]
-        last[:] = [value]
-        return settled
-
-    poll_until(attempt, timeout, what, interval)
-    return last[0]
 
 
 def _stop(proc, grace=3.0):
@@ -155,22 +142,10 @@ class Image:
 
 def parse_ppm(blob):
     """Decode a binary PPM (P6, maxval 255) as ImageMagick writes it."""
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while blob[pos : pos + 1].isspace():
-            pos += 1
-        if blob[pos : pos + 1] == b"#":
-            pos = blob.index(b"\n", pos)
-            continue
-        end = pos
-        while not blob[end : end + 1].isspace():
-            end += 1
-        fields.append(blob[pos:end])
-        pos = end
-    pos += 1  # the single white-space byte before the raster
-    magic, w, h, maxval = fields[0], int(fields[1]), int(fields[2]), int(fields[3])
-    assert magic == b"P6" and maxval == 255, f"unexpected PPM header {fields}"
-    data = blob[pos : pos + w * h * 3]
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", blob)
+    assert m, f"unexpected PPM header {blob[:20]!r}"
+    w, h = int(m.group(1)), int(m.group(2))
+    data = blob[m.end() : m.end() + w * h * 3]
     assert len(data) == w * h * 3, "PPM raster cut short"
     return Image(w, h, data)
 
@@ -200,10 +175,23 @@ def centre(box):
     return (x0 + x1) / 2.0, (y0 + y1) / 2.0
 
 
+_NONZERO = bytes(1 if v else 0 for v in range(256))
+_SOME_GREEN = bytes(1 if v >= 16 else 0 for v in range(256))
+
+
 def green_centre(img):
-    """Centre of the green-tinted pixels (the selected control), or None when there are none."""
-    box = img.bbox(is_green_tint)
-    return centre(box) if box else None
+    """Centre of the green-tinted pixels (the selected control), or None when there are none. Worked out
+    on whole channels at once, as it is asked of every screenshot while a key is held."""
+    red, green, blue = (int.from_bytes(img.data[k::3].translate(t), "big")
+                        for k, t in ((0, _NONZERO), (1, _SOME_GREEN), (2, _NONZERO)))
+    mask = (green & ~(red | blue)).to_bytes(img.width * img.height, "big")
+    first, last = mask.find(1), mask.rfind(1)
+    if first < 0:
+        return None
+    w = img.width
+    rows = [mask[y * w : (y + 1) * w] for y in range(first // w, last // w + 1)]
+    xs = [x for row in rows for x in (row.find(1), row.rfind(1)) if x >= 0]
+    return centre((min(xs), first // w, max(xs), last // w))
 
 
 def near(point, expected, tol=2.0):
@@ -353,6 +341,8 @@ def picture_differences(img, expected, skip=None, tol=8, limit=None):
 # ----------------------------------------------------------------------------------------------------------
 # Files
 
+EMPTY = (5, 5)  # a window point that no control covers, at any window size used
+
 
 def settings_text(music, fx, width, height, fullscreen):
     """Settings.ini exactly as the game writes it: six lines, CR LF between them, none after the last."""
@@ -412,6 +402,38 @@ class SettingsReader(threading.Thread):
         self.join(timeout=10)
 
 
+def wait_settings(work, test, what, timeout=8):
+    """Wait until Settings.ini is whole and its five values pass test; return them."""
+    try:
+        return poll_value(lambda: settings_values(work.read_if_there("Settings.ini")),
+                          lambda v: v is not None and test(v), timeout, what, 0.02)
+    except AssertionError as e:
+        raise AssertionError(f"{e}; Settings.ini holds {work.read_if_there('Settings.ini')!r}") from None
+
+
+def menu_entry(index, size):
+    """Centre of main menu entry `index` (Continue, New Game, Options, Quit) in a window of `size`."""
+    return 0.5 * size[0], (0.6, 0.7, 0.8, 0.9)[index] * size[1]
+
+
+def options_control(index, size):
+    """Centre of options control `index` (music, effects, resolution, full screen, Apply, Back)."""
+    w, h = size
+    return [(0.6 * w, 0.5 * h), (0.6 * w, 0.6 * h), (0.6 * w, 0.7 * h), (0.6 * w, 0.8 * h),
+            (0.5 * w, 0.9 * h), (0.6 * w, 0.9 * h)][index]
+
+
+def printed_levels(levels):
+    """What "New Game" prints for its maps (rows as bytes): each map's rows, then its room list."""
+    text = b""
+    for rows in levels:
+        across, down = len(rows[0]) // 10, len(rows) // 10
+        text += b"".join(row + b"\n" for row in rows)
+        text += b"".join(b"room %d: %d, %d\n" % (j * across + i + 1, 10 * i, 10 * j)
+                         for j in range(down) for i in range(across))
+    return text
+
+
 def check_level_file(name, data):
     """A generated level as written: h rows of w bytes of 0/1, each followed by CR LF, w and h
     multiples of 10 in 40..150. Returns the rows."""
@@ -459,6 +481,13 @@ class Workdir:
         with open(self.data_path(name), "rb") as f:
             return f.read()
 
+    def read_if_there(self, name):
+        """The file's bytes, or None when it is missing."""
+        try:
+            return self.read(name)
+        except FileNotFoundError:
+            return None
+
     def exists(self, name):
         return os.path.exists(self.data_path(name))
 
@@ -486,22 +515,13 @@ class Workdir:
 # Display
 
 
-def _lock_owner(n):
-    """PID written in the X server lock file of display n, or None."""
-    try:
-        with open(f"/tmp/.X{n}-lock") as f:
-            return int(f.read().strip())
-    except (OSError, ValueError):
-        return None
-
-
 class Display:
-    """Xvfb on the first free display number from :90 up, 1920x1080x24 with a white root window (so a
-    full-screen game is easy to tell from a window), and openbox on it when wm=True."""
+    """Xvfb, 1920x1080x24 with a white root window (so a full-screen game is easy to tell from a window),
+    on a display number the server picks itself among the free ones, so that tests may run side by side;
+    openbox on it when wm=True."""
 
     def __init__(self, wm=False):
         self.wm_wanted = wm
-        self.number = None
         self.xvfb = None
         self.wm = None
         self.env = None
@@ -521,35 +541,31 @@ class Display:
         self.stop()
 
     def _start_xvfb(self):
-        for n in range(90, 160):
-            if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                continue
-            proc = subprocess.Popen(
-                # -noreset: the server would otherwise reset whenever its last client leaves, and refuse
-                # connections for a moment (between one xdotool call and the next program, say).
-                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp", "-wr", "-noreset"],
-                stdin=subprocess.DEVNULL,
-                stdout=self._log,
-                stderr=self._log,
+        # -displayfd: the server takes the first display number no other server holds and writes it to
+        # the pipe once it accepts connections. -noreset: it would otherwise reset whenever its last
+        # client leaves, and refuse connections for a moment (between one xdotool call and the next).
+        read_end, write_end = os.pipe()
+        try:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+                 "-nolisten", "tcp", "-wr", "-noreset"],
+                stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log, pass_fds=(write_end,),
                 preexec_fn=_die_with_parent,
             )
-            self.env = {k: v for k, v in os.environ.items() if k not in ("SDL_VIDEODRIVER", "WAYLAND_DISPLAY")}
-            self.env["DISPLAY"] = f":{n}"
-            try:
-                poll_until(
-                    lambda: proc.poll() is not None
-                    or (_lock_owner(n) == proc.pid and self._tool_ok(["xdotool", "getdisplaygeometry"])),
-                    10,
-                    f"Xvfb on :{n}",
-                )
-            except AssertionError:
-                _stop(proc)
-                raise
-            if proc.poll() is None:
-                self.number, self.xvfb = n, proc
-                return
-            # Another server took this number between our check and its start: try the next one.
-        raise AssertionError("no free X display number between :90 and :159")
+            os.close(write_end)
+            number = b""
+            while not number.endswith(b"\n"):
+                if not select.select([read_end], [], [], 30)[0]:
+                    raise AssertionError("Xvfb named no display within 30 s")
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    self._log.seek(0)
+                    raise AssertionError(f"Xvfb exited: {self._log.read()[-500:]!r}")
+                number += chunk
+        finally:
+            os.close(read_end)
+        self.env = {k: v for k, v in os.environ.items() if k not in ("SDL_VIDEODRIVER", "WAYLAND_DISPLAY")}
+        self.env["DISPLAY"] = f":{int(number)}"
 
     def _start_wm(self):
         self.wm = subprocess.Popen(
@@ -560,13 +576,14 @@ class Display:
             env=self.env,
             preexec_fn=_die_with_parent,
         )
+
         def managed():
             if self.wm.poll() is not None:
                 self._log.seek(0)
                 raise AssertionError(f"openbox exited with status {self.wm.returncode}: {self._log.read()[-500:]!r}")
             return self._tool_ok(["wmctrl", "-m"])
 
-        poll_until(managed, 15, "openbox to manage the display", 0.1)
+        poll_until(managed, 30, "openbox to manage the display", 0.1)
 
     def _tool_ok(self, argv):
         try:
@@ -599,29 +616,98 @@ class Display:
 
     # Input through the XTEST extension, as a person's keyboard and mouse would send it.
 
-    def key(self, name, hold=HOLD):
+    def key_down(self, name):
         self.run("xdotool", "keydown", name)
-        time.sleep(hold)
-        self.run("xdotool", "keyup", name)
 
-    def hold_key(self, name, seconds):
-        self.key(name, hold=seconds)
+    def key_up(self, name):
+        self.run("xdotool", "keyup", name, check=False)
 
     def mouse_down(self, button=1):
         self.run("xdotool", "mousedown", str(button))
 
     def mouse_up(self, button=1):
-        self.run("xdotool", "mouseup", str(button))
+        self.run("xdotool", "mouseup", str(button), check=False)
 
-    def click(self, button=1, hold=HOLD):
-        self.mouse_down(button)
-        time.sleep(hold)
-        self.mouse_up(button)
-
-    def close_window(self, name="Quarrow", timeout=5):
+    def close_window(self, name="Quarrow", timeout=10):
         """Ask the window manager to close the window, as its close button does; a window it does not
         manage yet is asked again until it does."""
         poll_until(lambda: self._tool_ok(["wmctrl", "-c", name]), timeout, f"the window manager to close {name!r}")
+
+
+class _Xlib:
+    """The few Xlib and DAMAGE calls the frame counter needs."""
+
+    def __init__(self):
+        vp, ulong, c_int = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.damage = ctypes.CDLL("libXdamage.so.1")
+        self.x11.XOpenDisplay.restype = vp
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        for name in ("XPending", "XCloseDisplay"):
+            getattr(self.x11, name).argtypes = [vp]
+        self.x11.XSync.argtypes = [vp, c_int]
+        self.x11.XNextEvent.argtypes = [vp, ctypes.c_char_p]
+        self.damage.XDamageQueryExtension.argtypes = [vp, ctypes.POINTER(c_int), ctypes.POINTER(c_int)]
+        self.damage.XDamageCreate.restype = ulong
+        self.damage.XDamageCreate.argtypes = [vp, ulong, c_int]
+        self.damage.XDamageSubtract.argtypes = [vp, ulong, ulong, ulong]
+        # Xlib ends the process on a protocol error (a window that has just gone, say) unless told
+        # otherwise: such an error only means that no more frames come.
+        self._ignore = ctypes.CFUNCTYPE(c_int, vp, vp)(lambda d, e: 0)
+        self.x11.XSetErrorHandler(self._ignore)
+
+
+_xlib = None
+
+
+class FrameCounter:
+    """Counts the frames a window presents, through the X DAMAGE extension: every present draws the
+    window anew, and is reported even when no pixel changes. The game polls input at least once between
+    two frames, so three frames presented while a key is down span at least two input polls."""
+
+    NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
+
+    def __init__(self, display_name, window):
+        global _xlib
+        _xlib = _xlib or _Xlib()
+        self.dpy = _xlib.x11.XOpenDisplay(display_name.encode())
+        assert self.dpy, f"cannot open display {display_name}"
+        base, error = ctypes.c_int(), ctypes.c_int()
+        assert _xlib.damage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(error)), "no DAMAGE"
+        self.notify = base.value
+        self.damage = _xlib.damage.XDamageCreate(self.dpy, int(window), self.NON_EMPTY)
+        self.event = ctypes.create_string_buffer(256)
+
+    def _drawn(self):
+        """How many times the window was drawn on since the last call (each at least one frame)."""
+        count = 0
+        while _xlib.x11.XPending(self.dpy):
+            _xlib.x11.XNextEvent(self.dpy, self.event)
+            if ctypes.c_int.from_buffer(self.event).value == self.notify:
+                count += 1
+                _xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+        return count
+
+    def start(self):
+        """Forget the frames drawn so far."""
+        _xlib.x11.XSync(self.dpy, 0)
+        self._drawn()
+        _xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+
+    def wait(self, frames, alive, timeout=30):
+        """Wait until the window has presented `frames` frames since start(); alive() raises if the game
+        has gone."""
+        seen = [0]
+
+        def enough():
+            alive()
+            seen[0] += self._drawn()
+            return seen[0] >= frames
+
+        poll_until(enough, timeout, f"{frames} frames presented", 0.005)
+
+    def close(self):
+        _xlib.x11.XCloseDisplay(self.dpy)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -652,20 +738,24 @@ def nobody_can_run(work, binary):
     return AS_NOBODY, binary
 
 
+SANITIZER_REPORTS = (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runtime error:")
+
+
 class Game:
     """The game binary running in a work dir on a display. Use as a context manager: on leaving the
     block the process is killed by its PID if it is still running."""
 
-    def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL):
+    def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL, name="std"):
         """`env` adds to the display's environment; `prefix` is a command the game is started through
         (for example another user's identity); `stdin` is what the game reads (subprocess.PIPE to type
-        into it through proc.stdin)."""
+        into it through proc.stdin); `name` names its output files in the work dir."""
         self.display, self.binary, self.workdir = display, binary, workdir
         self.extra_env, self.prefix, self.stdin = dict(env or {}), list(prefix), stdin
         self.proc = None
         self.window = None
-        self.out_path = os.path.join(workdir.path, "stdout.txt")
-        self.err_path = os.path.join(workdir.path, "stderr.txt")
+        self._frames = None
+        self.out_path = os.path.join(workdir.path, f"{name}out.txt")
+        self.err_path = os.path.join(workdir.path, f"{name}err.txt")
 
     def __enter__(self):
         self.start()
@@ -690,9 +780,14 @@ class Game:
             )
 
     def kill(self):
+        if self._frames:
+            self._frames.close()
+            self._frames = None
         if self.proc is not None and self.proc.poll() is None:
             self.proc.kill()
-            self.proc.wait(timeout=5)
+            self.proc.wait(timeout=10)
+        if self.proc is not None and self.proc.stdin:
+            self.proc.stdin.close()
 
     def output(self):
         with open(self.out_path, "rb") as f:
@@ -703,31 +798,34 @@ class Game:
             return f.read()
 
     def diagnostics(self):
-        err = self.stderr()
-        return f"stdout: {self.output()[-2000:]!r}\nstderr: {err[-2000:]!r}"
+        return f"stdout: {self.output()[-2000:]!r}\nstderr: {self.stderr()[-2000:]!r}"
 
-    def _alive(self):
+    def alive(self):
         if self.proc.poll() is not None:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
-    def wait_window(self, timeout=20):
-        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it.
-        Started in full screen, the game's first window is replaced by another one when its renderer is
-        made, so an id counts only once it has stayed the one found for WINDOW_SETTLE seconds."""
+    def find_window(self, ignore=(), timeout=30):
+        """Wait for a visible window named exactly "Quarrow" (other than those in `ignore`); keep its id
+        and give the keyboard to it. Started in full screen, the game's first window is replaced by
+        another one when its renderer is made, so an id counts only once it has stayed the one found for
+        WINDOW_SETTLE seconds."""
         first_seen = {}
 
         def find():
-            self._alive()
+            self.alive()
             out = self.display.run("xdotool", "search", "--onlyvisible", "--name", "^Quarrow$", check=False)
-            ids = out.split()
+            ids = [i for i in out.split() if i not in ignore]
             if not ids:
                 return None
             since = first_seen.setdefault(ids[-1], time.monotonic())
             return ids[-1] if time.monotonic() - since >= WINDOW_SETTLE else None
 
         self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
-        self.display.run("xdotool", "windowfocus", self.window, check=False)
+        self.focus()
         return self.window
+
+    def focus(self):
+        self.display.run("xdotool", "windowfocus", self.window, check=False)
 
     def geometry(self):
         """(x, y, width, height) of the game window on the screen. The size is always right; the position
@@ -736,81 +834,113 @@ class Game:
         vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return int(vals["X"]), int(vals["Y"]), int(vals["WIDTH"]), int(vals["HEIGHT"])
 
-    # Input in window coordinates.
+    def wait_size(self, size, what, timeout=30):
+        poll_until(lambda: self.geometry()[2:] == tuple(size), timeout, what)
+
+    # Input. Every press is held until the game shows that it took it (`done`), or, where nothing shows,
+    # while the window presents FRAMES_SEEN frames.
+
+    def frames(self):
+        """Wait until the window has presented FRAMES_SEEN frames from now."""
+        if self._frames is None or self._frames.window != self.window:
+            if self._frames:
+                self._frames.close()
+            self._frames = FrameCounter(self.display.env["DISPLAY"], self.window)
+            self._frames.window = self.window
+        self._frames.start()
+        self._frames.wait(FRAMES_SEEN, self.alive)
+
+    def _hold(self, down, up, done, what, timeout):
+        self.alive()
+        down()
+        try:
+            if done is None:
+                return self.frames()
+            return poll_until(done, timeout, what)
+        finally:
+            up()
+
+    def press(self, key, done=None, what="", timeout=30):
+        """Hold a key down until done() returns something truthy (return that), or, with no done, for
+        FRAMES_SEEN frames."""
+        return self._hold(lambda: self.display.key_down(key), lambda: self.display.key_up(key), done,
+                          f"{what} (with {key} held)", timeout)
+
+    def click(self, done=None, what="", timeout=30):
+        """The left button, held down as a key is by press()."""
+        return self._hold(self.display.mouse_down, self.display.mouse_up, done, f"{what} (with the button held)",
+                          timeout)
+
+    def select(self, key, expected, what):
+        """Press a key until the green tint shows the control centred on `expected` selected; return the
+        screenshot that shows it."""
+        try:
+            return self.press(key, lambda: self._showing_selected(expected), what, timeout=30)
+        except AssertionError:
+            raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at "
+                                 f"{green_centre(self.shot())}") from None
+
+    def escape(self, how="Escape"):
+        """Hold Escape until the game has ended; check that it ended well."""
+        try:
+            self.press("Escape", lambda: self.proc.poll() is not None, "the game to end", 30)
+        except AssertionError:
+            raise AssertionError(f"the game did not end on Escape\n{self.diagnostics()}") from None
+        self.check_exit(self.proc.returncode, how)
+
+    def check_exit(self, status, how):
+        """Status 0, and no sanitizer report (when the binary was built with sanitizers)."""
+        err = self.stderr()
+        for word in SANITIZER_REPORTS:
+            assert word not in err, f"{how}: sanitizer report on stderr:\n{err[-3000:].decode(errors='replace')}"
+        assert status == 0, f"{how} ended the game with status {status}\n{self.diagnostics()}"
 
     def move(self, x, y):
         """Pointer to (x, y) in window pixels."""
         self.display.run("xdotool", "mousemove", "--window", self.window, str(int(x)), str(int(y)))
 
-    def key(self, name, hold=HOLD):
-        self._alive()
-        self.display.key(name, hold)
-
-    def hold_key(self, name, seconds):
-        self._alive()
-        self.display.hold_key(name, seconds)
-
-    def click(self, button=1, hold=HOLD):
-        self._alive()
-        self.display.click(button, hold)
-
-    def press_until(self, key, done, what, timeout=10):
-        """Hold a key down until done() returns something truthy, as a person keeps a key down until the
-        game reacts; return that value. A press only counts once an input poll sees it, which a game still
-        starting up may not do for a while."""
-        self._alive()
-        self.display.run("xdotool", "keydown", key)
-        try:
-            return poll_until(done, timeout, what)
-        finally:
-            self.display.run("xdotool", "keyup", key, check=False)
-
-    def quit_with_escape(self, timeout=10):
-        """Hold Escape until the game has ended; return its exit status."""
-        try:
-            self.press_until("Escape", lambda: self.proc.poll() is not None, "the game to end on Escape", timeout)
-        except AssertionError:
-            raise AssertionError(f"the game did not end while Escape was held for {timeout} s\n{self.diagnostics()}") from None
-        return self.proc.returncode
-
-    def drag(self, points, step_pause=0.1, during=None):
+    def drag(self, points, during=None):
         """Press the left button at the first point, move through the others with the button held, then
-        release. `during(i)` is called after each step while the button is still down, to wait for what
-        that step should do."""
-        self._alive()
-        # The pointer rests on each point for step_pause, as a hand does, so that every point, and the
-        # press and the release, reach the game in input polls of their own: a step whose effect cannot
-        # be seen (the pointer leaving a slider's bar, say) must still be seen by the game.
+        release. At each point the pointer rests for FRAMES_SEEN frames, so that every point reaches the
+        game in an input poll of its own, and then `during(i)` waits for what that step should do."""
+        self.alive()
         self.move(*points[0])
-        time.sleep(step_pause)
         self.display.mouse_down()
         try:
             for i, p in enumerate(points):
                 if i:
                     self.move(*p)
-                time.sleep(step_pause)
+                self.frames()
                 if during:
                     during(i)
         finally:
             self.display.mouse_up()
+        self.frames()
 
     # Looking at the window.
 
     def shot(self):
         """Screenshot of the window's area alone."""
-        self._alive()
+        self.alive()
         return self.display.screenshot(self.window)
 
-    def wait_shot(self, check, timeout=8, what="the expected picture"):
+    def _showing_selected(self, expected):
+        img = self.shot()
+        return img if near(green_centre(img), expected) else None
+
+    def wait_shot(self, check, timeout=30, what="the expected picture"):
         """Take window screenshots until check(img) returns something truthy; return (img, value)."""
 
         def attempt():
             img = self.shot()
             return img, check(img)
 
-        return poll_value(attempt, lambda pair: pair[1], timeout, what, 0.1)
+        return poll_value(attempt, lambda pair: pair[1], timeout, what, 0.05)
 
-    def wait_picture(self, expected, what, skip=None, allowed=0, timeout=8):
+    def wait_drawn(self):
+        self.wait_shot(lambda img: img.bbox(not_black), what="anything drawn in the window")
+
+    def wait_picture(self, expected, what, skip=None, allowed=0, timeout=30):
         """Wait until the window shows the picture `expected`, or one of a list of them, with at most
         `allowed` pixels off (outside the `skip` box); return the screenshot. On failure, say how the
         last screenshot differs from the first picture."""
@@ -834,26 +964,34 @@ class Game:
             ) from None
         return img
 
-    def wait_selected(self, expected, what, tol=2.0):
+    def wait_selected(self, expected, what):
         """Wait until the green-tinted (selected) control is centred on `expected`, in window pixels, and
         return the screenshot that shows it."""
-
-        def check(img):
-            return near(green_centre(img), expected, tol)
-
         try:
-            img, _ = self.wait_shot(check, what=what)
+            return poll_until(lambda: self._showing_selected(expected), 30, what)
         except AssertionError:
             seen = green_centre(self.shot())
             raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at {seen}") from None
-        return img
 
-    def wait_exit(self, timeout=10):
+    def wait_exit(self, timeout=30):
         """Wait for the process to end by itself; return its exit status."""
         try:
             return self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise AssertionError(f"the game did not exit within {timeout} s\n{self.diagnostics()}")
+            raise AssertionError(f"the game did not exit within {timeout} s\n{self.diagnostics()}") from None
+
+    def open_menu(self, size=None):
+        """Wait for the window and the fresh main menu ("New Game" selected) with the pointer aside; the
+        menu is laid out for `size`, by default the window's."""
+        self.find_window()
+        self.move(*EMPTY)
+        size = size or self.geometry()[2:]
+        return self.wait_selected(menu_entry(1, size), '"New Game" selected in the fresh menu')
+
+    def open_options(self, size):
+        """From the fresh main menu of a window of `size`, open the options (the music slider selected)."""
+        self.select("Down", menu_entry(2, size), '"Options" selected')
+        return self.select("Return", options_control(0, size), "the music slider selected in the options menu")
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -861,22 +999,24 @@ class Game:
 
 
 def arguments():
-    if len(sys.argv) != 3:
-        sys.exit(f"usage: {sys.argv[0]} QUARROW_BINARY RESOURCES_DIR")
+    """The game binary and the Resources folder named on the command line (before any case name)."""
+    if len(sys.argv) not in (3, 4):
+        sys.exit(f"usage: {sys.argv[0]} QUARROW_BINARY RESOURCES_DIR [CASE]")
     binary, resources = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     if not os.access(binary, os.X_OK):
         sys.exit(f"not an executable: {binary}")
     return binary, resources
 
 
-def run_cases(cases):
-    """Run each case (a callable), report every failure, and exit non-zero when any failed. When the
-    environment names cases in QUARROW_CASES (comma-separated), only those run."""
-    wanted = [name for name in os.environ.get("QUARROW_CASES", "").split(",") if name]
-    if wanted:
-        unknown = set(wanted) - {case.__name__ for case in cases}
-        assert not unknown, f"QUARROW_CASES names no such case: {', '.join(sorted(unknown))}"
-        cases = [case for case in cases if case.__name__ in wanted]
+def run_cases(cases, argc=3):
+    """Run the case named by the command line's argument number `argc`, or all of them when it names
+    none (or only those the environment names in QUARROW_CASES, comma-separated); report every failure
+    and exit non-zero when any failed."""
+    by_name = {case.__name__: case for case in cases}
+    wanted = sys.argv[argc:argc + 1] or [name for name in os.environ.get("QUARROW_CASES", "").split(",") if name]
+    unknown = set(wanted) - set(by_name)
+    assert not unknown, f"no such case: {', '.join(sorted(unknown))}; the cases are {', '.join(by_name)}"
+    cases = [by_name[name] for name in wanted] or cases
     failed = []
     for case in cases:
         name = case.__name__

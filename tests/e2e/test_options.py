@@ -6,58 +6,18 @@ import math
 import re
 
 import harness
-from harness import SCREEN_H, SCREEN_W, Display, Game, Workdir, is_green_tint, settings_text
+from harness import EMPTY, SCREEN_H, SCREEN_W, Display, Game, Workdir, is_green_tint, settings_text, wait_settings
 
 BINARY, RESOURCES = harness.arguments()
-
-EMPTY = (5, 5)  # a window point that no control covers, at any of the sizes used here
 
 
 def options_layout(w, h):
     """Control centres by index, for a window of w x h."""
-    w, h = float(w), float(h)
-    return [
-        (0.6 * w, 0.5 * h),  # music slider
-        (0.6 * w, 0.6 * h),  # effects slider
-        (0.6 * w, 0.7 * h),  # resolution
-        (0.6 * w, 0.8 * h),  # full screen
-        (0.5 * w, 0.9 * h),  # Apply
-        (0.6 * w, 0.9 * h),  # Back
-    ]
+    return [harness.options_control(i, (w, h)) for i in range(6)]
 
 
 def menu_layout(w, h):
-    return [(0.5 * w, f * h) for f in (0.6, 0.7, 0.8, 0.9)]
-
-
-def settings_values(work):
-    """The five values of Settings.ini, or None while the file is being rewritten."""
-    try:
-        text = work.read("Settings.ini").decode("ascii")
-    except (OSError, UnicodeDecodeError):
-        return None
-    m = re.fullmatch(
-        r"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\n"
-        r"WindowHeight=(\d+)\r\nFullscreen=([01])",
-        text,
-    )
-    return tuple(int(v) for v in m.groups()) if m else None
-
-
-def wait_settings(work, test, what, timeout=4):
-    try:
-        return harness.poll_value(lambda: settings_values(work), lambda v: v is not None and test(v), timeout, what, 0.02)
-    except AssertionError as e:
-        raise AssertionError(f"{e}; Settings.ini holds {work.read('Settings.ini')!r}") from None
-
-
-def open_options(game, w, h):
-    game.move(*EMPTY)
-    game.wait_selected(menu_layout(w, h)[1], '"New Game" selected in the fresh menu')
-    game.key("Down")
-    game.wait_selected(menu_layout(w, h)[2], '"Options" selected')
-    game.key("Return")
-    return game.wait_selected(options_layout(w, h)[0], "the music slider selected in the options menu")
+    return [harness.menu_entry(i, (w, h)) for i in range(4)]
 
 
 class Knob:
@@ -85,12 +45,17 @@ class Knob:
         return next((v for v in range(-10, 111) if self.shown_at(shot, bar_x, bar_y, v)), None)
 
 
+def settings_shown(work, values, what):
+    wait_settings(work, lambda v: v == values, what)
+    assert work.read("Settings.ini") == settings_text(*values), f"Settings.ini is {work.read('Settings.ini')!r}"
+
+
 def layout_drag_and_resolution():
     W, H = 1000, 800
     with Display() as display, Workdir(RESOURCES, settings=settings_text(30, 40, W, H, False)) as work:
         with Game(display, BINARY, work) as game:
-            game.wait_window()
-            img = open_options(game, W, H)
+            game.open_menu()
+            img = game.open_options((W, H))
             work.keep_shot(img, "options_1000x800.png")
             ctrl = options_layout(W, H)
             assert ctrl[:2] == [(600, 400), (600, 480)]
@@ -110,10 +75,8 @@ def layout_drag_and_resolution():
             # The arrow keys walk through the six controls and wrap at both ends.
             steps = [("Down", 1), ("Down", 2), ("Down", 3), ("Down", 4), ("Down", 5), ("Down", 0), ("Up", 5)]
             for key, index in steps:
-                game.key(key)
-                game.wait_selected(ctrl[index], f"control {index} after {key}")
-            game.key("Down")
-            game.wait_selected(ctrl[0], "the music slider again")
+                game.select(key, ctrl[index], f"control {index} after {key}")
+            game.select("Down", ctrl[0], "the music slider again")
 
             # Dragging the music slider: the value follows the mouse and is saved while the button is down.
             xs = [560, 570, 580, 590, 600, 610, 620]
@@ -124,8 +87,7 @@ def layout_drag_and_resolution():
             game.drag([(x, 400) for x in xs], during=music_follows)
             game.move(*EMPTY)
             game.wait_shot(lambda img: knob.shown_at(img, 600, 400, 70), what="the music knob at 70")
-            expected = settings_text(70, 40, W, H, False)
-            assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
+            settings_shown(work, (70, 40, W, H, 0), "the dragged music volume saved")
 
             # Effects slider from its right end (100) past its left end (0): both ends are inside the bar,
             # and leaving the bar with the button down keeps the last value.
@@ -135,66 +97,53 @@ def layout_drag_and_resolution():
                 want = fx_points[i][2]
                 wait_settings(work, lambda v: v[1] == want, f"FXVolume={want} with the mouse at x {fx_points[i][0]}")
 
-            game.drag([p[:2] for p in fx_points], step_pause=0.15, during=fx_follows)
+            game.drag([p[:2] for p in fx_points], during=fx_follows)
             game.move(*EMPTY)
-            expected = settings_text(70, 0, W, H, False)
-            assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
+            settings_shown(work, (70, 0, W, H, 0), "the dragged effects volume saved")
             img = game.wait_shot(lambda img: knob.shown_at(img, 600, 480, 0), what="the effects knob at 0")[0]
             work.keep_shot(img, "options_after_drag.png")
 
             # From 1000 x 800 (not in the list) the resolution steps 640x480, 800x600, 848x480, 1024x768;
             # nothing changes until Apply. Each step shows as a new label on the control.
-            game.key("Down")
-            img = game.wait_selected(ctrl[2], "the resolution control")
+            img = game.select("Down", ctrl[2], "the resolution control")
 
             def resolution_rows(img):
                 return [img.row(y) for y in range(int(ctrl[2][1]) - 30, int(ctrl[2][1]) + 30)]
 
-            shown = resolution_rows(img)
+            def label_changed(shown):
+                img = game.shot()
+                return img if resolution_rows(img) != shown else None
+
             for n in range(1, 5):
-                game.key("Return")
-                img, _ = game.wait_shot(lambda img: resolution_rows(img) != shown, what=f"resolution step {n} shown")
-                shown = resolution_rows(img)
+                img = game.press("Return", lambda: label_changed(resolution_rows(img)), f"resolution step {n} shown")
             assert game.geometry() == (250, 50, W, H), f"the window changed before Apply: {game.geometry()}"
-            assert work.read("Settings.ini") == expected, "stepping the resolution changed Settings.ini"
-            game.key("Down")
-            game.key("Down")
-            game.wait_selected(ctrl[4], '"Apply"')
-            game.key("Return")
-            harness.poll_until(lambda: game.geometry() == (250, 50, 1024, 768), 5, "a 1024 x 768 window")
-            wait_settings(work, lambda v: v == (70, 0, 1024, 768, 0), "Settings.ini with 1024 x 768")
-            assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
+            settings_shown(work, (70, 0, W, H, 0), "Settings.ini unchanged by the resolution steps")
+            game.select("Down", ctrl[3], "the full-screen control")
+            game.select("Down", ctrl[4], '"Apply"')
+            game.press("Return", lambda: game.geometry() == (250, 50, 1024, 768), "a 1024 x 768 window")
+            settings_shown(work, (70, 0, 1024, 768, 0), "Settings.ini with 1024 x 768")
             ctrl = options_layout(1024, 768)
             img = game.wait_selected(ctrl[4], '"Apply" laid out for 1024 x 768')
             work.keep_shot(img, "options_1024x768.png")
-            game.key("Up")
-            game.wait_selected(ctrl[3], "the full-screen control laid out for 1024 x 768")
-            game.key("Down")
-            game.key("Down")
-            game.wait_selected(ctrl[5], '"Back" laid out for 1024 x 768')
+            game.select("Up", ctrl[3], "the full-screen control laid out for 1024 x 768")
+            game.select("Down", ctrl[4], '"Apply" again')
+            game.select("Down", ctrl[5], '"Back" laid out for 1024 x 768')
 
             # Back: the main menu is laid out again for the new size, "Options" still selected.
-            game.key("Return")
             menu = menu_layout(1024, 768)
-            img = game.wait_selected(menu[2], '"Options" in the main menu for 1024 x 768')
+            img = game.select("Return", menu[2], '"Options" in the main menu for 1024 x 768')
             work.keep_shot(img, "main_menu_1024x768.png")
             for index in (1, 0, 3):
-                game.key("Up")
-                game.wait_selected(menu[index], f"main menu entry {index} for 1024 x 768")
-            game.key("Escape")
-            status = game.wait_exit()
-            assert status == 0, f"Escape ended the game with status {status}"
+                game.select("Up", menu[index], f"main menu entry {index} for 1024 x 768")
+            game.escape()
         assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
 
         # A restarted game opens as saved.
         with Game(display, BINARY, work) as game:
-            game.wait_window()
+            game.open_menu()
             geometry = game.geometry()
             assert geometry == (250, 50, 1024, 768), f"restarted window at {geometry}, expected (250, 50, 1024, 768)"
-            game.move(*EMPTY)
-            game.wait_selected(menu_layout(1024, 768)[1], '"New Game" after the restart')
-            game.key("Escape")
-            assert game.wait_exit() == 0
+            game.escape()
 
 
 def covers_screen(img):
@@ -205,56 +154,52 @@ def covers_screen(img):
     return True
 
 
+def toggle_and_apply(game, work, ctrl, on):
+    """From the music slider: Down to full screen, Return (saved at once, the window left as it is), Down
+    to "Apply", Return."""
+    for index in (1, 2, 3):
+        game.select("Down", ctrl[index], f"control {index}")
+    size = game.geometry()[2:]
+    saved = lambda: (harness.settings_values(work.read_if_there("Settings.ini")) or [None] * 5)[4] == on  # noqa: E731
+    game.press("Return", saved, f"Fullscreen={on} after the toggle")
+    harness.stays(lambda: game.geometry()[2:] == size, 0.3, "the window left as it was by the toggle, before Apply")
+    game.select("Down", ctrl[4], '"Apply"')
+    game.press("Return", lambda: game.geometry()[2:] == ((SCREEN_W, SCREEN_H) if on else (1000, 800)),
+               "the window resized by Apply")
+
+
 def full_screen_toggle():
     W, H = 1000, 800
     ctrl = options_layout(W, H)
     with Display(wm=True) as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
         with Game(display, BINARY, work) as game:
-            game.wait_window()
+            game.open_menu()
             assert game.geometry()[2:] == (W, H), f"window {game.geometry()} under openbox"
-            open_options(game, W, H)
-            for index in (1, 2, 3):
-                game.key("Down")
-                game.wait_selected(ctrl[index], f"control {index}")
-            game.key("Return")
-            wait_settings(work, lambda v: v[4] == 1, "Fullscreen=1 after the toggle")
-            harness.stays(lambda: game.geometry()[2:] == (W, H), 0.3, "the window left at 1000 x 800 by the toggle, before Apply")
-            game.key("Down")
-            game.wait_selected(ctrl[4], '"Apply"')
-            game.key("Return")
-            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 8, "a full-screen window")
-            shot = harness.poll_value(display.screenshot, covers_screen, 8, "the game covering the screen")
+            game.open_options((W, H))
+            toggle_and_apply(game, work, ctrl, 1)
+            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 30, "a full-screen window")
+            shot = harness.poll_value(display.screenshot, covers_screen, 30, "the game covering the screen")
             work.keep_shot(shot, "options_fullscreen.png")
             assert harness.near(harness.green_centre(shot), ctrl[4]), (
                 f'"Apply" not selected at {ctrl[4]} in full screen: green at {harness.green_centre(shot)}'
             )
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, True)
-            game.key("Escape")
-            assert game.wait_exit() == 0, "Escape in full screen did not end the game with status 0"
+            game.escape("Escape in full screen")
         assert re.search(rb"(^|\n)1\r?\n", game.output()), f"the toggle did not print 1: {game.output()!r}"
 
         # The restarted game opens in full screen; toggling back and applying restores the window.
         with Game(display, BINARY, work) as game:
-            game.wait_window()
-            harness.poll_until(
-                lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 8, "a full-screen window at start"
-            )
-            open_options(game, W, H)
-            for index in (1, 2, 3):
-                game.key("Down")
-                game.wait_selected(ctrl[index], f"control {index}")
-            game.key("Return")
-            wait_settings(work, lambda v: v[4] == 0, "Fullscreen=0 after the toggle")
-            game.key("Down")
-            game.wait_selected(ctrl[4], '"Apply"')
-            game.key("Return")
-            harness.poll_until(lambda: game.geometry()[2:] == (W, H), 8, "a 1000 x 800 window again")
-            shot = harness.poll_value(display.screenshot, lambda s: not covers_screen(s), 8, "the screen uncovered")
+            game.find_window()
+            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 30,
+                               "a full-screen window at start")
+            game.open_menu((W, H))
+            game.open_options((W, H))
+            toggle_and_apply(game, work, ctrl, 0)
+            shot = harness.poll_value(display.screenshot, lambda s: not covers_screen(s), 30, "the screen uncovered")
             work.keep_shot(shot, "options_windowed_again.png")
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
             game.move(*EMPTY)
-            game.key("Escape")
-            assert game.wait_exit() == 0
+            game.escape()
         assert re.search(rb"(^|\n)0\r?\n", game.output()), f"the toggle did not print 0: {game.output()!r}"
 
 
