@@ -804,9 +804,8 @@ class Game:
         if self.proc.poll() is not None:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
-    def find_window(self, ignore=(), timeout=30):
-        """Wait for a visible window named exactly "Quarrow" (other than those in `ignore`); keep its id
-        and give the keyboard to it. Started in full screen, the game's first window is replaced by
+    def find_window(self, timeout=60):
+        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it. Started in full screen, the game's first window is replaced by
         another one when its renderer is made, so an id counts only once it has stayed the one found for
         WINDOW_SETTLE seconds."""
         first_seen = {}
@@ -814,18 +813,15 @@ class Game:
         def find():
             self.alive()
             out = self.display.run("xdotool", "search", "--onlyvisible", "--name", "^Quarrow$", check=False)
-            ids = [i for i in out.split() if i not in ignore]
+            ids = out.split()
             if not ids:
                 return None
             since = first_seen.setdefault(ids[-1], time.monotonic())
             return ids[-1] if time.monotonic() - since >= WINDOW_SETTLE else None
 
         self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
-        self.focus()
-        return self.window
-
-    def focus(self):
         self.display.run("xdotool", "windowfocus", self.window, check=False)
+        return self.window
 
     def geometry(self):
         """(x, y, width, height) of the game window on the screen. The size is always right; the position
@@ -833,9 +829,6 @@ class Game:
         out = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window)
         vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return int(vals["X"]), int(vals["Y"]), int(vals["WIDTH"]), int(vals["HEIGHT"])
-
-    def wait_size(self, size, what, timeout=30):
-        poll_until(lambda: self.geometry()[2:] == tuple(size), timeout, what)
 
     # Input. Every press is held until the game shows that it took it (`done`), or, where nothing shows,
     # while the window presents FRAMES_SEEN frames.
@@ -880,10 +873,10 @@ class Game:
             raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at "
                                  f"{green_centre(self.shot())}") from None
 
-    def escape(self, how="Escape"):
+    def escape(self, how="Escape", timeout=30):
         """Hold Escape until the game has ended; check that it ended well."""
         try:
-            self.press("Escape", lambda: self.proc.poll() is not None, "the game to end", 30)
+            self.press("Escape", lambda: self.proc.poll() is not None, "the game to end", timeout)
         except AssertionError:
             raise AssertionError(f"the game did not end on Escape\n{self.diagnostics()}") from None
         self.check_exit(self.proc.returncode, how)

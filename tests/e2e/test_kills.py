@@ -21,8 +21,7 @@ SEED = int(os.environ.get("QUARROW_KILL_SEED", str(time.time_ns() % 1_000_000_00
 print(f"kill moments drawn with QUARROW_KILL_SEED={SEED}", flush=True)
 
 W, H = 1000, 800
-EMPTY = (5, 5)
-NEW_GAME, OPTIONS, MUSIC_SLIDER = (500, 560), (500, 640), (600, 400)
+MUSIC_SLIDER = harness.options_control(0, (W, H))
 BAR_LEFT = 550  # the music slider's bar spans 550..650: the value is the pointer's offset from 550
 SLIDER_RUNS = 20
 NEW_GAME_RUNS = 20
@@ -60,13 +59,8 @@ def slider_drag_killed():
             delay = rng.uniform(0.0, 0.5)
             pointer = random.Random(f"{SEED}/{run}")  # how many moves fit before the kill varies
             with Game(display, BINARY, work) as game:
-                game.wait_window()
-                game.move(*EMPTY)
-                game.wait_selected(NEW_GAME, f'run {run}: "New Game" selected in the fresh menu')
-                game.key("Down")
-                game.wait_selected(OPTIONS, f'run {run}: "Options" selected')
-                game.key("Return")
-                game.wait_selected(MUSIC_SLIDER, f"run {run}: the music slider selected")
+                game.open_menu()
+                game.open_options((W, H))
                 visited = {first}
                 game.move(BAR_LEFT + first, MUSIC_SLIDER[1])
                 watcher = SettingsReader(work.data_path("Settings.ini"))
@@ -75,7 +69,7 @@ def slider_drag_killed():
                 try:
                     # The drag is live once the file holds the value under the pointer; from then on the
                     # file is rewritten at every update, and the kill comes at a random moment among them.
-                    harness.poll_until(lambda: watcher.bad or watcher.music == first, 5,
+                    harness.poll_until(lambda: watcher.bad or watcher.music == first, 30,
                                        f"run {run}: MusicVolume={first} in Settings.ini after the press", 0.005)
                     timer = threading.Timer(delay, kill_now, (game,))
                     timer.start()
@@ -123,9 +117,7 @@ def new_game_killed():
             old = {n: identity(work.data_path(n)) for n in LEVEL_NAMES}
             on_first_file = run % 2 == 1
             with Game(display, BINARY, work) as game:
-                game.wait_window()
-                game.move(*EMPTY)
-                game.wait_selected(NEW_GAME, f'run {run}: "New Game" selected in the fresh menu')
+                game.open_menu()
                 # Generation starts within two updates (about 20 ms) of the press reaching the game, so the
                 # moments are counted from the press itself; xdotool takes some milliseconds to send it.
                 press = subprocess.Popen(["xdotool", "keydown", "Return"], env=display.env,
@@ -133,7 +125,7 @@ def new_game_killed():
                 try:
                     if on_first_file:
                         # Right after the first new file is in place, while the other nine are written.
-                        harness.poll_until(lambda: identity(level0) != old["level0.level"], 10,
+                        harness.poll_until(lambda: identity(level0) != old["level0.level"], 30,
                                            f"run {run}: a new level0.level", 0)
                         end = time.perf_counter() + rng.uniform(0.0, 0.001)
                         while time.perf_counter() < end:

@@ -25,9 +25,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SUPPRESSIONS = os.path.join(HERE, "lsan.supp")
 SOURCES = os.path.join(os.path.dirname(RESOURCES), "src")
 LEAK_STATUS = 23
-EMPTY = (5, 5)
-HOLD = 0.15  # instrumented frames are slow; a longer press is never lost between two input polls
-REPORTS = (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runtime error:")
 
 
 def sanitizer_env():
@@ -209,48 +206,32 @@ def session_ends_without_leaks():
     with Display() as display, Workdir(RESOURCES, settings=settings_text(50, 50, W, H, False)) as work:
         with sanitized_game(display, work) as game:
 
-            def step(key, expected, what):
-                game.key(key, hold=HOLD)
-                game.wait_selected(expected, what)
+            def settings_become(values):
+                return lambda: harness.settings_values(work.read_if_there("Settings.ini")) == values
 
-            def settings_become(text, what):
-                harness.poll_until(lambda: work.read("Settings.ini") == text, 8, what)
-
-            game.wait_window(timeout=60)
-            game.move(*EMPTY)
-            game.wait_selected((500, 560), '"New Game" selected in the fresh menu')
-            step("Down", (500, 640), '"Options" selected')
-            step("Return", (600, 400), "the music slider selected in the options menu")
+            game.open_menu()
+            game.open_options((W, H))
             game.drag([(560, 400), (600, 400), (640, 400)])
-            game.move(*EMPTY)
-            settings_become(settings_text(90, 50, W, H, False), "MusicVolume=90 after the drag")
-            step("Down", (600, 480), "the effects slider selected")
-            step("Down", (600, 560), "Resolution selected")
-            game.key("Return", hold=HOLD)  # 1000 x 800 is not in the list: the next size is 640 x 480
-            step("Down", (600, 640), "full screen selected")
-            game.key("Return", hold=HOLD)
-            settings_become(settings_text(90, 50, W, H, True), "Fullscreen=1")
-            game.key("Return", hold=HOLD)
-            settings_become(settings_text(90, 50, W, H, False), "Fullscreen=0")
-            step("Down", (500, 720), '"Apply" selected')
-            game.key("Return", hold=HOLD)
-            harness.poll_until(lambda: game.geometry()[2:] == (640, 480), 8, "the window at 640 x 480 after Apply")
-            settings_become(settings_text(90, 50, 640, 480, False), "the applied size in Settings.ini")
+            game.move(*harness.EMPTY)
+            harness.wait_settings(work, lambda v: v == (90, 50, W, H, 0), "MusicVolume=90 after the drag")
+            game.select("Down", (600, 480), "the effects slider selected")
+            game.select("Down", (600, 560), "Resolution selected")
+            game.press("Return")  # 1000 x 800 is not in the list: the next size is 640 x 480
+            game.select("Down", (600, 640), "full screen selected")
+            game.press("Return", settings_become((90, 50, W, H, 1)), "Fullscreen=1")
+            game.press("Return", settings_become((90, 50, W, H, 0)), "Fullscreen=0")
+            game.select("Down", (500, 720), '"Apply" selected')
+            game.press("Return", lambda: game.geometry()[2:] == (640, 480), "the window at 640 x 480 after Apply")
+            harness.wait_settings(work, lambda v: v == (90, 50, 640, 480, 0), "the applied size in Settings.ini")
             game.wait_selected((320, 432), '"Apply" still selected at 640 x 480')
-            step("Down", (384, 432), '"Back" selected')
-            step("Return", (320, 384), '"Options" selected in the rebuilt main menu')
-            step("Up", (320, 336), '"New Game" selected')
-            game.key("Return", hold=HOLD)
-            harness.poll_until(lambda: all(work.exists(f"level{n}.level") for n in range(10)), 20, "the ten level files")
-            game.wait_shot(lambda img: img.bbox(harness.not_black), timeout=10, what="the game scene drawn")
+            game.select("Down", (384, 432), '"Back" selected')
+            game.select("Return", (320, 384), '"Options" selected in the rebuilt main menu')
+            game.select("Up", (320, 336), '"New Game" selected')
+            game.press("Return", lambda: all(work.exists(f"level{n}.level") for n in range(10)), "the ten level files")
+            game.wait_drawn()
             for key in ("Right", "Down", "Left", "Up"):
-                game.hold_key(key, 1.0)
-            game.key("Escape", hold=HOLD)
-            status = game.wait_exit(timeout=60)
-            err = game.stderr()
-        for word in REPORTS:
-            assert word not in err, f"sanitizer report at exit:\n{err[-6000:].decode(errors='replace')}"
-        assert status == 0, f"the session ended with status {status}\n{err[-3000:].decode(errors='replace')}"
+                game.press(key)
+            game.escape("the session", timeout=120)
         assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
 
 

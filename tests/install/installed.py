@@ -33,14 +33,12 @@ def play_once(display, launcher, cwd, env, prefix=(), size=None):
     """Start `launcher` from `cwd`, wait for a drawn window (of `size` when given), press Escape and check
     that the game ends with status 0 having loaded every picture and the font."""
     with Game(display, launcher, Scratch(cwd), env=env, prefix=prefix) as game:
-        game.wait_window()
+        game.find_window()
         if size is not None:
-            harness.poll_until(lambda: game.geometry()[2:] == size, 8, f"a window of {size[0]} x {size[1]}")
-        game.move(5, 5)
-        game.wait_shot(lambda img: img.bbox(harness.not_black), what="anything drawn in the window")
-        game.key("Escape")
-        status = game.wait_exit()
-        assert status == 0, f"Escape ended the installed game with status {status}\n{game.diagnostics()}"
+            harness.poll_until(lambda: game.geometry()[2:] == size, 30, f"a window of {size[0]} x {size[1]}")
+        game.move(*harness.EMPTY)
+        game.wait_drawn()
+        game.escape("Escape in the installed game")
         for word in (b"not loaded", b"failed", b"Press any key"):
             assert word not in game.output(), f"the installed game reported a failure\n{game.diagnostics()}"
         assert b"quarrow: " not in game.stderr(), f"the launcher complained\n{game.diagnostics()}"

@@ -3,7 +3,7 @@ menu entry, the icons and the manual; the launcher makes the player's folder, st
 player's files across starts and a moved installation, and refuses with one line when there is no place for
 them or the installation is broken.
 
-Usage: test_install.py CMAKE BUILD_DIR
+Usage: test_install.py CMAKE BUILD_DIR [CASE]
 """
 
 import filecmp
@@ -18,8 +18,8 @@ import tempfile
 import installed
 from installed import ASSETS, DESKTOP, GAME, LAUNCHER, MANUAL, harness
 
-if len(sys.argv) != 3:
-    sys.exit(f"usage: {sys.argv[0]} CMAKE BUILD_DIR")
+if len(sys.argv) not in (3, 4):
+    sys.exit(f"usage: {sys.argv[0]} CMAKE BUILD_DIR [CASE]")
 CMAKE, BUILD = sys.argv[1], os.path.abspath(sys.argv[2])
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 UNPRIVILEGED = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
