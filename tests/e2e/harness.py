@@ -107,12 +107,6 @@ class Image:
         base = y * self.width * 3
         return self.data[base + x0 * 3 : base + x1 * 3]
 
-    def save(self, path):
-        header = b"P6\n%d %d\n255\n" % (self.width, self.height)
-        subprocess.run(
-            ["convert", "ppm:-", path], input=header + self.data, check=True, timeout=TOOL_TIMEOUT
-        )
-
     def bbox(self, pred, region=None):
         """Bounding box (x0, y0, x1, y1), inclusive, of the pixels for which pred(r, g, b) holds."""
         rx, ry, rw, rh = region if region else (0, 0, self.width, self.height)
@@ -452,8 +446,6 @@ class Workdir:
 
     def __init__(self, resources, data=True, files=None, settings=None, savedata=None):
         self.path = tempfile.mkdtemp(prefix="quarrow-e2e-")
-        self.shots = os.path.join(self.path, "shots")
-        os.mkdir(self.shots)
         assets = os.path.join(resources, "Assets")
         if not os.path.isdir(assets):
             raise AssertionError(f"no assets folder at {assets}")
@@ -491,15 +483,15 @@ class Workdir:
     def exists(self, name):
         return os.path.exists(self.data_path(name))
 
-    def keep_shot(self, img, name):
-        """Save a screenshot under the work dir and, when QUARROW_SHOTS names a folder, copy it there."""
-        path = os.path.join(self.shots, name)
-        img.save(path)
-        dest = os.environ.get("QUARROW_SHOTS")
-        if dest:
-            os.makedirs(dest, exist_ok=True)
-            shutil.copy(path, os.path.join(dest, name))
-        return path
+    @staticmethod
+    def keep_shot(img, name):
+        """Save a screenshot as `name` in the folder QUARROW_SHOTS names, if any, for a person to look at."""
+        folder = os.environ.get("QUARROW_SHOTS")
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            header = b"P6\n%d %d\n255\n" % (img.width, img.height)
+            subprocess.run(["convert", "ppm:-", os.path.join(folder, name)], input=header + img.data, check=True,
+                           timeout=TOOL_TIMEOUT)
 
     def remove(self):
         shutil.rmtree(self.path, ignore_errors=True)

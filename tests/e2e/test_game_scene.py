@@ -2,7 +2,6 @@
 prints about them, the map drawn around the player under the camera, one-tile moves under the arrow keys,
 and which level file the scene shows."""
 
-import collections
 import os
 
 import harness
@@ -47,24 +46,6 @@ def wait_scene(game, art, rows, cell, facing, frames=(0,), what="the game scene"
 def read_level(work, name):
     """The rows of a generated level file, checked for its shape."""
     return [row.decode("ascii") for row in harness.check_level_file(name, work.read(name))]
-
-
-def check_generated_level(name, rows):
-    height, width = len(rows), len(rows[0])
-    assert rows[0][0] == "1" and rows[1][1] == "1", f"{name}: cells (0, 0) and (1, 1) must be floor"
-    for r in range(height):
-        assert rows[r][-2:] == "00", f"{name}: the last two columns must be solid (row {r})"
-    assert rows[-1] == rows[-2] == "0" * width, f"{name}: the last two rows must be solid"
-    # Every floor cell can be reached from the start.
-    floor = {(c, r) for r in range(height) for c in range(width) if rows[r][c] == "1"}
-    seen, todo = {START}, collections.deque([START])
-    while todo:
-        c, r = todo.popleft()
-        for n in ((c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)):
-            if n in floor and n not in seen:
-                seen.add(n)
-                todo.append(n)
-    assert seen == floor, f"{name}: {len(floor) - len(seen)} floor cells cannot be reached from the start"
 
 
 def choose(game, entry, done, what):
@@ -116,11 +97,7 @@ def new_game_levels_and_moves():
     with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as work, Game(display, BINARY, work) as game:
         art = harness.SceneArt(work)
         choose(game, "New Game", lambda: all(work.exists(n) for n in LEVEL_NAMES), "level0.level .. level9.level")
-        levels = []
-        for name in LEVEL_NAMES:
-            rows = read_level(work, name)
-            check_generated_level(name, rows)
-            levels.append(rows)
+        levels = [read_level(work, name) for name in LEVEL_NAMES]
         rows = levels[0]
 
         start = wait_scene(game, art, rows, START, DOWN, what="the game scene after New Game")
@@ -154,8 +131,6 @@ def new_game_levels_and_moves():
     assert expected in out, (
         f"standard output does not hold the ten maps each followed by its room list; it starts {out[:300]!r}"
     )
-    first_rooms = [line for line in out.splitlines() if line.startswith(b"room ")][:2]
-    assert first_rooms == [b"room 1: 0, 0", b"room 2: 10, 0"], f"first room lines are {first_rooms}"
 
 
 # A level as "New Game" writes them: CR LF line ends, 40 x 40, the start and a diagonal pattern of floor.
