@@ -576,6 +576,22 @@ class Display:
             return self._tool_ok(["wmctrl", "-m"])
 
         poll_until(managed, 30, "openbox to manage the display", 0.1)
+        # openbox announces itself before it takes windows in, and a window mapped meanwhile stays unmanaged
+        # and unseen for good. It is ready once it lists a window of ours among those it manages; a probe
+        # it has not taken in is replaced by a new one, given twice as long each time.
+        patience = 1.0
+        while True:
+            probe = _Xlib.get().probe_window(self.env["DISPLAY"], b"quarrow-wm-probe")
+            try:
+                poll_until(lambda: "quarrow-wm-probe" in self.run("wmctrl", "-l", check=False), patience,
+                           "openbox to manage a window", 0.1)
+                return
+            except AssertionError:
+                if patience > 30:
+                    raise
+                patience *= 2
+            finally:
+                _Xlib.get().x11.XCloseDisplay(probe)
 
     def _tool_ok(self, argv):
         try:
@@ -647,9 +663,30 @@ class _Xlib:
         # otherwise: such an error only means that no more frames come.
         self._ignore = ctypes.CFUNCTYPE(c_int, vp, vp)(lambda d, e: 0)
         self.x11.XSetErrorHandler(self._ignore)
+        self.x11.XDefaultRootWindow.restype = ulong
+        self.x11.XDefaultRootWindow.argtypes = [vp]
+        self.x11.XCreateSimpleWindow.restype = ulong
+        self.x11.XCreateSimpleWindow.argtypes = [vp, ulong] + [c_int] * 4 + [ctypes.c_uint, ulong, ulong]
+        self.x11.XStoreName.argtypes = [vp, ulong, ctypes.c_char_p]
+        self.x11.XMapWindow.argtypes = [vp, ulong]
 
+    _instance = None
 
-_xlib = None
+    @classmethod
+    def get(cls):
+        cls._instance = cls._instance or cls()
+        return cls._instance
+
+    def probe_window(self, display_name, title):
+        """Map a small window named `title` on the display; return the connection, whose closing
+        destroys it."""
+        dpy = self.x11.XOpenDisplay(display_name.encode())
+        assert dpy, f"cannot open display {display_name}"
+        window = self.x11.XCreateSimpleWindow(dpy, self.x11.XDefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0)
+        self.x11.XStoreName(dpy, window, title)
+        self.x11.XMapWindow(dpy, window)
+        self.x11.XSync(dpy, 0)
+        return dpy
 
 
 class FrameCounter:
@@ -660,31 +697,30 @@ class FrameCounter:
     NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
 
     def __init__(self, display_name, window):
-        global _xlib
-        _xlib = _xlib or _Xlib()
-        self.dpy = _xlib.x11.XOpenDisplay(display_name.encode())
+        self.xlib = xlib = _Xlib.get()
+        self.dpy = xlib.x11.XOpenDisplay(display_name.encode())
         assert self.dpy, f"cannot open display {display_name}"
         base, error = ctypes.c_int(), ctypes.c_int()
-        assert _xlib.damage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(error)), "no DAMAGE"
+        assert self.xlib.damage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(error)), "no DAMAGE"
         self.notify = base.value
-        self.damage = _xlib.damage.XDamageCreate(self.dpy, int(window), self.NON_EMPTY)
+        self.damage = self.xlib.damage.XDamageCreate(self.dpy, int(window), self.NON_EMPTY)
         self.event = ctypes.create_string_buffer(256)
 
     def _drawn(self):
         """How many times the window was drawn on since the last call (each at least one frame)."""
         count = 0
-        while _xlib.x11.XPending(self.dpy):
-            _xlib.x11.XNextEvent(self.dpy, self.event)
+        while self.xlib.x11.XPending(self.dpy):
+            self.xlib.x11.XNextEvent(self.dpy, self.event)
             if ctypes.c_int.from_buffer(self.event).value == self.notify:
                 count += 1
-                _xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+                self.xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
         return count
 
     def start(self):
         """Forget the frames drawn so far."""
-        _xlib.x11.XSync(self.dpy, 0)
+        self.xlib.x11.XSync(self.dpy, 0)
         self._drawn()
-        _xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+        self.xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
 
     def wait(self, frames, alive, timeout=30):
         """Wait until the window has presented `frames` frames since start(); alive() raises if the game
@@ -699,7 +735,7 @@ class FrameCounter:
         poll_until(enough, timeout, f"{frames} frames presented", 0.005)
 
     def close(self):
-        _xlib.x11.XCloseDisplay(self.dpy)
+        self.xlib.x11.XCloseDisplay(self.dpy)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -811,7 +847,10 @@ class Game:
             since = first_seen.setdefault(ids[-1], time.monotonic())
             return ids[-1] if time.monotonic() - since >= WINDOW_SETTLE else None
 
-        self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
+        try:
+            self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
+        except AssertionError as e:
+            raise AssertionError(f"{e}; windows named Quarrow: {self.display.run('xdotool', 'search', '--name', 'Quarrow', check=False).split()}\n{self.diagnostics()}") from None
         self.display.run("xdotool", "windowfocus", self.window, check=False)
         return self.window
 
