@@ -560,31 +560,16 @@ class Display:
         self.env["DISPLAY"] = f":{int(number)}"
 
     def _start_wm(self):
-        self.wm = subprocess.Popen(
-            ["openbox", "--sm-disable"],
-            stdin=subprocess.DEVNULL,
-            stdout=self._log,
-            stderr=self._log,
-            env=self.env,
-            preexec_fn=_die_with_parent,
-        )
-
-        def managed():
-            if self.wm.poll() is not None:
-                self._log.seek(0)
-                raise AssertionError(f"openbox exited with status {self.wm.returncode}: {self._log.read()[-500:]!r}")
-            return self._tool_ok(["wmctrl", "-m"])
-
-        poll_until(managed, 30, "openbox to manage the display", 0.1)
-        # openbox announces itself before it takes windows in, and a window mapped meanwhile stays unmanaged
-        # and unseen for good. It is ready once it lists a window of ours among those it manages; a probe
-        # it has not taken in is replaced by a new one, given twice as long each time.
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL, stdout=self._log,
+                                   stderr=self._log, env=self.env, preexec_fn=_die_with_parent)
+        # openbox takes windows in some time after it has announced itself, and one mapped meanwhile stays
+        # unmanaged and unseen for good. So it counts as ready once it lists a window of ours among those
+        # it manages; a probe it has not taken in is replaced by a new one, given twice as long each time.
         patience = 1.0
         while True:
             probe = _Xlib.get().probe_window(self.env["DISPLAY"], b"quarrow-wm-probe")
             try:
-                poll_until(lambda: "quarrow-wm-probe" in self.run("wmctrl", "-l", check=False), patience,
-                           "openbox to manage a window", 0.1)
+                poll_until(self._manages_probe, patience, "openbox to manage a window", 0.1)
                 return
             except AssertionError:
                 if patience > 30:
@@ -593,34 +578,27 @@ class Display:
             finally:
                 _Xlib.get().x11.XCloseDisplay(probe)
 
-    def _tool_ok(self, argv):
-        try:
-            return subprocess.run(argv, env=self.env, capture_output=True, timeout=TOOL_TIMEOUT).returncode == 0
-        except subprocess.TimeoutExpired:
-            return False
+    def _manages_probe(self):
+        if self.wm.poll() is not None:
+            self._log.seek(0)
+            raise RuntimeError(f"openbox exited with status {self.wm.returncode}: {self._log.read()[-500:]!r}")
+        return "quarrow-wm-probe" in self.run("wmctrl", "-l", check=False)
 
     def stop(self):
         _stop(self.wm)
         _stop(self.xvfb)
         self.wm = self.xvfb = None
 
-    def run(self, *argv, check=True):
-        """Run a command-line tool on this display; return its standard output as text."""
+    def run(self, *argv, check=True, text=True):
+        """Run a command-line tool on this display; return its standard output (as text by default)."""
         res = subprocess.run(argv, env=self.env, capture_output=True, timeout=TOOL_TIMEOUT)
         if check and res.returncode != 0:
             raise AssertionError(f"{' '.join(argv)} failed ({res.returncode}): {res.stderr.decode(errors='replace')}")
-        return res.stdout.decode(errors="replace")
+        return res.stdout.decode(errors="replace") if text else res.stdout
 
     def screenshot(self, window="root"):
         """The whole screen, or one window's area when given its id."""
-        out = subprocess.run(
-            ["import", "-window", window, "-depth", "8", "ppm:-"],
-            env=self.env,
-            capture_output=True,
-            check=True,
-            timeout=TOOL_TIMEOUT,
-        ).stdout
-        return parse_ppm(out)
+        return parse_ppm(self.run("import", "-window", window, "-depth", "8", "ppm:-", text=False))
 
     # Input through the XTEST extension, as a person's keyboard and mouse would send it.
 
@@ -639,7 +617,9 @@ class Display:
     def close_window(self, name="Quarrow", timeout=10):
         """Ask the window manager to close the window, as its close button does; a window it does not
         manage yet is asked again until it does."""
-        poll_until(lambda: self._tool_ok(["wmctrl", "-c", name]), timeout, f"the window manager to close {name!r}")
+        poll_until(lambda: subprocess.run(["wmctrl", "-c", name], env=self.env, capture_output=True,
+                                          timeout=TOOL_TIMEOUT).returncode == 0,
+                   timeout, f"the window manager to close {name!r}")
 
 
 class _Xlib:
@@ -786,26 +766,14 @@ class Game:
         self.err_path = os.path.join(workdir.path, f"{name}err.txt")
 
     def __enter__(self):
-        self.start()
+        env = dict(self.display.env, SDL_VIDEODRIVER="x11", **self.extra_env)
+        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
+            self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.workdir.path, stdin=self.stdin,
+                                         stdout=out, stderr=err, env=env, preexec_fn=_die_with_parent)
         return self
 
     def __exit__(self, *exc):
         self.kill()
-
-    def start(self):
-        env = dict(self.display.env)
-        env["SDL_VIDEODRIVER"] = "x11"
-        env.update(self.extra_env)
-        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.proc = subprocess.Popen(
-                self.prefix + [self.binary],
-                cwd=self.workdir.path,
-                stdin=self.stdin,
-                stdout=out,
-                stderr=err,
-                env=env,
-                preexec_fn=_die_with_parent,
-            )
 
     def kill(self):
         if self._frames:

@@ -1,5 +1,5 @@
 """Start-up and shutdown in a real window: where the window opens, how Settings.ini is rewritten, and that
-every way out (Escape, the window's close request) ends with status 0 and SaveData.bin written."""
+both ways out (Escape, the window's close request) end with status 0 and SaveData.bin written."""
 
 import harness
 from harness import Display, Game, Workdir, settings_text
@@ -19,7 +19,6 @@ LOOSE_SETTINGS = (
     b"FXVolume=64\n"
     b"MusicVolume=99\n"
 )
-WINDOWED = settings_text(100, 100, 1000, 800, False)
 SAVE_BYTES = bytes(range(1, 9))
 
 
@@ -49,21 +48,6 @@ def window_at_requested_place_and_settings_rewritten():
         assert_no_load_failures(game)
 
 
-def close_request_under_window_manager():
-    with Display(wm=True) as display, Workdir(RESOURCES, settings=WINDOWED, savedata=SAVE_BYTES) as work:
-        with Game(display, BINARY, work) as game:
-            game.find_window()
-            _, _, w, h = game.geometry()
-            assert (w, h) == (1000, 800), f"window of {w} x {h} under openbox, expected 1000 x 800"
-            game.move(*harness.EMPTY)
-            game.wait_drawn()
-            display.close_window("Quarrow")
-            game.check_exit(game.wait_exit(), "the close request")
-        assert work.read("SaveData.bin") == SAVE_BYTES, f"SaveData.bin is {work.read('SaveData.bin')!r}"
-        assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
-        assert_no_load_failures(game)
-
-
 def defaults_without_settings_file():
     # No Settings.ini: both volumes 100, the desktop's size, full screen on; the file is created at once.
     with Display(wm=True) as display, Workdir(RESOURCES) as work:
@@ -80,5 +64,5 @@ def defaults_without_settings_file():
 
 
 harness.run_cases(
-    [window_at_requested_place_and_settings_rewritten, close_request_under_window_manager, defaults_without_settings_file]
+    [window_at_requested_place_and_settings_rewritten, defaults_without_settings_file]
 )
