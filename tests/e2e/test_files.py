@@ -64,7 +64,8 @@ def two_games_saving_at_once():
     # Two games on two screens share one work dir. With a volume slider held down, each saves
     # Settings.ini at every update; a reader must only ever find one game's whole file or the other's.
     w, h = 640, 480
-    bar_left, bar_y = 0.6 * w - 50, 0.5 * h  # the music slider's value is the pointer's offset from its left
+    bar_x, bar_y = options_control(0, (w, h))
+    bar_left = bar_x - 50  # the music slider's value is the pointer's offset from its bar's left end
     with Display() as one, Display() as two, Workdir(RESOURCES, settings=settings_text(50, 50, w, h, False)) as work:
         with Game(one, BINARY, work, name="first") as first, Game(two, BINARY, work, name="second") as second:
             for game in (first, second):

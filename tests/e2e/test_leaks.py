@@ -206,6 +206,9 @@ def session_ends_without_leaks():
     with Display() as display, Workdir(RESOURCES, settings=settings_text(50, 50, W, H, False)) as work:
         with sanitized_game(display, work) as game:
 
+            def control(index, size=(W, H)):
+                return harness.options_control(index, size)
+
             def settings_become(values):
                 return lambda: harness.settings_values(work.read_if_there("Settings.ini")) == values
 
@@ -214,19 +217,19 @@ def session_ends_without_leaks():
             game.drag([(560, 400), (600, 400), (640, 400)])
             game.move(*harness.EMPTY)
             harness.wait_settings(work, lambda v: v == (90, 50, W, H, 0), "MusicVolume=90 after the drag")
-            game.select("Down", (600, 480), "the effects slider selected")
-            game.select("Down", (600, 560), "Resolution selected")
+            game.select("Down", control(1), "the effects slider selected")
+            game.select("Down", control(2), "Resolution selected")
             game.press("Return")  # 1000 x 800 is not in the list: the next size is 640 x 480
-            game.select("Down", (600, 640), "full screen selected")
+            game.select("Down", control(3), "full screen selected")
             game.press("Return", settings_become((90, 50, W, H, 1)), "Fullscreen=1")
             game.press("Return", settings_become((90, 50, W, H, 0)), "Fullscreen=0")
-            game.select("Down", (500, 720), '"Apply" selected')
+            game.select("Down", control(4), '"Apply" selected')
             game.press("Return", lambda: game.geometry()[2:] == (640, 480), "the window at 640 x 480 after Apply")
             harness.wait_settings(work, lambda v: v == (90, 50, 640, 480, 0), "the applied size in Settings.ini")
-            game.wait_selected((320, 432), '"Apply" still selected at 640 x 480')
-            game.select("Down", (384, 432), '"Back" selected')
-            game.select("Return", (320, 384), '"Options" selected in the rebuilt main menu')
-            game.select("Up", (320, 336), '"New Game" selected')
+            game.wait_selected(control(4, (640, 480)), '"Apply" still selected at 640 x 480')
+            game.select("Down", control(5, (640, 480)), '"Back" selected')
+            game.select("Return", harness.menu_entry(2, (640, 480)), '"Options" selected in the rebuilt main menu')
+            game.select("Up", harness.menu_entry(1, (640, 480)), '"New Game" selected')
             game.press("Return", lambda: all(work.exists(f"level{n}.level") for n in range(10)), "the ten level files")
             game.wait_drawn()
             for key in ("Right", "Down", "Left", "Up"):
