@@ -25,8 +25,8 @@ constexpr Asset kAssets[] = {
     {"ParticleBitmap.bmp", paint::paintParticle}, // particle field
 };
 
-// The icon sizes the desktop theme gets; the figure fills each with whole pixels.
-constexpr int kIconSizes[] = {32, 64, 128, 256};
+// The icon sizes the desktop theme gets.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 using Writer = bool (*)(const paint::Image&, const std::string&, std::string&);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace paint {
@@ -67,12 +68,8 @@ Rgb floorAt(const Image& tile, int x, int y, int size) {
     return Rgb{mean(r), mean(g), mean(b)};
 }
 
-} // namespace
-
-Image paintIcon(int size) {
-    if (size < 32) {
-        throw std::invalid_argument("the player does not fit an icon under 32 pixels");
-    }
+// The icon at 32 pixels or more: the figure drawn in whole sprite pixels.
+Image paintLargeIcon(int size) {
     const Image tile = paintFloorTile();
     const Image sheet = paintPlayerSheet();
     const int frameTop = kDownRow * kFrameH;
@@ -138,6 +135,51 @@ Image paintIcon(int size) {
         }
     }
     return icon;
+}
+
+// `large` shrunk by `factor`: each pixel the mean of the painted pixels it
+// covers, or clear where most of them are clear.
+Image shrink(const Image& large, int factor) {
+    const int size = large.width() / factor;
+    Image small(size, size, kTransparent);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            int r = 0;
+            int g = 0;
+            int b = 0;
+            int painted = 0;
+            for (int dy = 0; dy < factor; ++dy) {
+                for (int dx = 0; dx < factor; ++dx) {
+                    const Rgb c = large.at(x * factor + dx, y * factor + dy);
+                    if (!(c == kTransparent)) {
+                        r += c.r;
+                        g += c.g;
+                        b += c.b;
+                        ++painted;
+                    }
+                }
+            }
+            if (painted * 2 > factor * factor) {
+                auto mean = [painted](int sum) { return static_cast<std::uint8_t>(sum / painted); };
+                small.set(x, y, Rgb{mean(r), mean(g), mean(b)});
+            }
+        }
+    }
+    return small;
+}
+
+} // namespace
+
+Image paintIcon(int size) {
+    if (size < 16) {
+        throw std::invalid_argument("no icon is painted under 16 pixels");
+    }
+    if (size >= 32) {
+        return paintLargeIcon(size);
+    }
+    // Smaller ones are the figure at twice the size, shrunk: it has no room for
+    // whole sprite pixels.
+    return shrink(paintLargeIcon(size * 2), 2);
 }
 
 } // namespace paint

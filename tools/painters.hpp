@@ -21,7 +21,7 @@ Image paintPlayerSheet();
 Image paintParticle();
 
 // The desktop icon, `size` pixels square: the player standing on the floor
-// inside a rounded frame. Sizes from 32 up.
+// inside a rounded frame. Sizes from 16 up.
 Image paintIcon(int size);
 
 } // namespace paint
