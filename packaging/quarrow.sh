@@ -47,15 +47,19 @@ esac
 root=$data_home/quarrow
 resources=$root/Resources
 
+# Folders made here are the player's alone (mode 0700), as the XDG base
+# directory rules ask; folders that already exist keep their modes.
+umask 077
+
+# Any number of starts may run this at the same moment: every step either
+# accepts what another start made or replaces it in one rename, so all of them
+# go on to the game and none leaves anything half-made.
 if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     # First start: the folder is built under a temporary name and renamed into
     # place, so a failure never leaves half of it behind.
     made_root=
-    if [ ! -d "$root" ]; then
-        try mkdir -p -- "$data_home"
-        try mkdir -- "$root"
-        made_root=1
-    fi
+    [ -d "$root" ] || made_root=1
+    try mkdir -p -- "$root"
     build=$root/.Resources.$$
     rm -rf -- "$build" # left by a killed start that had this process number
     if ! message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
@@ -70,24 +74,23 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
 fi
 
 [ -d "$resources" ] || die "$resources is in the way: it should be a folder"
-[ -d "$resources/Data" ] || try mkdir -- "$resources/Data"
+try mkdir -p -- "$resources/Data"
 
 # The link follows the installed game: after a move or a reinstall elsewhere it
-# is pointed at the new place. A real Assets folder is the player's own copy.
-if [ -L "$resources/Assets" ]; then
+# is pointed at the new place, by a rename over the old one. A real Assets
+# folder is the player's own copy.
+if [ -L "$resources/Assets" ] || [ ! -e "$resources/Assets" ]; then
     if [ "$(readlink -- "$resources/Assets")" != "$assets" ]; then
         link=$resources/.Assets.$$
         rm -f -- "$link"
         try ln -s -- "$assets" "$link"
         if ! message=$(mv -T -- "$link" "$resources/Assets" 2>&1); then
             rm -f -- "$link"
-            die "cannot repair $resources/Assets: ${message##*: }"
+            die "cannot link $resources/Assets: ${message##*: }"
         fi
     fi
-elif [ -e "$resources/Assets" ]; then
-    [ -d "$resources/Assets" ] || die "$resources/Assets is in the way: it should be a folder"
-else
-    try ln -s -- "$assets" "$resources/Assets"
+elif [ ! -d "$resources/Assets" ]; then
+    die "$resources/Assets is in the way: it should be a folder"
 fi
 
 cd -- "$root" || die "cannot enter $root"

@@ -16,6 +16,8 @@ GAME = "lib/games/quarrow/quarrow"
 ASSETS = "share/games/quarrow/Assets"
 DESKTOP = "share/applications/quarrow.desktop"
 MANUAL = "share/man/man6/quarrow.6.gz"
+METAINFO = "share/metainfo/example.quarrow.quarrow.metainfo.xml"
+DOC = "share/doc/quarrow"
 
 # What start-up writes when there is no Settings.ini: the desktop's size, full screen on.
 DEFAULT_SETTINGS = harness.settings_text(100, 100, harness.SCREEN_W, harness.SCREEN_H, True)

@@ -9,14 +9,16 @@ Usage: test_install.py CMAKE BUILD_DIR [CASE]
 import filecmp
 import gzip
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+from xml.etree import ElementTree
 
 import installed
-from installed import ASSETS, DESKTOP, GAME, LAUNCHER, MANUAL, harness
+from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, harness
 
 if len(sys.argv) not in (3, 4):
     sys.exit(f"usage: {sys.argv[0]} CMAKE BUILD_DIR [CASE]")
@@ -66,10 +68,10 @@ def installed_tree_is_complete():
         with open(p(LAUNCHER), "rb") as f:
             assert f.readline() == b"#!/bin/sh\n", "the launcher is not a POSIX shell script"
 
-        # Every asset of the repository, byte for byte, the font's licence included.
+        # Every asset of the repository, byte for byte.
         source = os.path.join(REPO, "Resources", "Assets")
         names = sorted(os.listdir(source))
-        assert "DejaVuSans-LICENSE.txt" in names and sorted(os.listdir(p(ASSETS))) == names, (
+        assert sorted(os.listdir(p(ASSETS))) == names, (
             f"installed assets {sorted(os.listdir(p(ASSETS)))}, repository's {names}"
         )
         _, mismatch, errors = filecmp.cmpfiles(source, p(ASSETS), names, shallow=False)
@@ -86,7 +88,7 @@ def installed_tree_is_complete():
 
         hicolor = p("share/icons/hicolor")
         sizes = sorted(os.listdir(hicolor))
-        assert "64x64" in sizes, f"icon sizes {sizes}"
+        assert {"16x16", "24x24", "48x48", "64x64"} <= set(sizes), f"icon sizes {sizes}"
         for size in sizes:
             w, h = png_size(os.path.join(hicolor, size, "apps", "quarrow.png"))
             assert f"{w}x{h}" == size, f"the {size} icon is {w} x {h}"
@@ -94,6 +96,54 @@ def installed_tree_is_complete():
         with gzip.open(p(MANUAL), "rb") as f:
             page = f.read()
         assert page.startswith(b'.TH QUARROW 6 ') and b"XDG_DATA_HOME" in page, f"manual page begins {page[:80]!r}"
+
+
+def dep5_paragraphs(text):
+    """The paragraphs of a machine-readable copyright file, each a dict of its fields; a field's continuation
+    lines are unfolded (" ." is an empty line)."""
+    paragraphs = []
+    for block in text.strip("\n").split("\n\n"):
+        fields, name = {}, None
+        for line in block.split("\n"):
+            if line.startswith(" "):
+                fields[name] += "\n" + ("" if line == " ." else line[1:])
+            else:
+                name, _, value = line.partition(":")
+                fields[name] = value.strip()
+        paragraphs.append(fields)
+    return paragraphs
+
+
+def installed_documents_and_metadata():
+    with Installation() as inst:
+        doc = os.path.join(inst.prefix, DOC)
+        assert sorted(os.listdir(doc)) == ["README.md", "changelog.gz", "copyright"], f"{doc} holds {os.listdir(doc)}"
+        assert filecmp.cmp(os.path.join(REPO, "README.md"), os.path.join(doc, "README.md"), shallow=False)
+        with gzip.open(os.path.join(doc, "changelog.gz"), "rb") as f, open(os.path.join(REPO, "CHANGELOG"), "rb") as g:
+            assert f.read() == g.read(), "changelog.gz is not the repository's CHANGELOG"
+
+        # The copyright file: the game under MIT, the font under its own licence, each licence in full.
+        with open(os.path.join(doc, "copyright")) as f:
+            header, *paragraphs = dep5_paragraphs(f.read())
+        assert header["Format"] == "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/", header
+        files = {par["Files"]: par for par in paragraphs if "Files" in par}
+        assert files["*"]["License"] == "MIT" and "The Quarrow developers" in files["*"]["Copyright"], files
+        assert files["Resources/Assets/DejaVuSans.ttf"]["License"] == "Bitstream-Vera", files
+        texts = {par["License"].split("\n", 1)[0]: par["License"] for par in paragraphs if "Files" not in par}
+        assert sorted(texts) == ["Bitstream-Vera", "MIT"], f"licence texts for {sorted(texts)}"
+        for name, text in texts.items():
+            with open(os.path.join(REPO, "LICENSES", f"{name}.txt")) as f:
+                assert text.split("\n", 1)[1] == f.read().rstrip("\n"), f"the {name} text differs from LICENSES/"
+
+        # What software centres list: valid, launching the menu entry, releasing the changelog's version.
+        res = subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net", os.path.join(inst.prefix, METAINFO)],
+                             capture_output=True, text=True, timeout=60)
+        assert res.returncode == 0 and not re.search(r"^[EW]:", res.stdout, re.M), f"appstreamcli: {res.stdout}"
+        component = ElementTree.parse(os.path.join(inst.prefix, METAINFO)).getroot()
+        assert component.findtext("launchable") == os.path.basename(DESKTOP), component.findtext("launchable")
+        with open(os.path.join(REPO, "CHANGELOG")) as f:
+            version = re.match(r"quarrow \(([^)]+)\)", f.readline()).group(1)
+        assert component.find("releases/release").get("version") == version, f"the metainfo's release is not {version}"
 
 
 def launcher_makes_and_keeps_the_players_folder():
@@ -126,6 +176,37 @@ def launcher_makes_and_keeps_the_players_folder():
         with open(os.path.join(data, "notes.txt"), "rb") as f:
             assert f.read() == b"mine", "the player's own file changed"
         assert not os.path.exists(os.path.join(other, ".local")), "HOME was used although XDG_DATA_HOME was set"
+
+
+def launcher_first_starts_at_once():
+    """Many first starts at the same moment all reach the game, which finds its folder complete; the folders
+    made are the player's alone (0700), and no temporary name is left. The game is replaced by a script that
+    checks its working directory, so that this case needs no window."""
+    with Installation() as inst:
+        game = os.path.join(inst.prefix, GAME)
+        with open(game, "w") as f:
+            f.write("#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] && exit 0\nexit 3\n")
+        os.chmod(game, 0o755)
+        launcher = os.path.join(inst.prefix, LAUNCHER)
+        for attempt in range(10):
+            home = inst.folder(f"home{attempt}")
+            env = {"PATH": os.environ["PATH"], "HOME": home}
+            starts = [
+                subprocess.Popen([launcher], env=env, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                for _ in range(8)
+            ]
+            results = [(start.wait(timeout=60), start.stderr.read().decode(errors="replace")) for start in starts]
+            for start in starts:
+                start.stderr.close()
+            failed = [result for result in results if result[0] != 0]
+            assert not failed, f"{len(failed)} of 8 simultaneous first starts failed: {failed}"
+            root = os.path.join(home, ".local", "share", "quarrow")
+            for folder in (".local", ".local/share", ".local/share/quarrow"):
+                mode = os.stat(os.path.join(home, folder)).st_mode & 0o777
+                assert mode == 0o700, f"the launcher made {folder} with mode {mode:o}, expected 700"
+            assert sorted(os.listdir(root)) == ["Resources"], f"{root} holds {sorted(os.listdir(root))}"
+            resources = os.path.join(root, "Resources")
+            assert sorted(os.listdir(resources)) == ["Assets", "Data"], f"{resources} holds {os.listdir(resources)}"
 
 
 def launcher_refuses_without_a_place_for_files():
@@ -163,7 +244,9 @@ def launcher_refuses_without_a_place_for_files():
 harness.run_cases(
     [
         installed_tree_is_complete,
+        installed_documents_and_metadata,
         launcher_makes_and_keeps_the_players_folder,
+        launcher_first_starts_at_once,
         launcher_refuses_without_a_place_for_files,
     ]
 )

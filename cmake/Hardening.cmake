@@ -1,0 +1,36 @@
+# The distribution's hardening flags for every target of the tree, when
+# dpkg-buildflags is there to give them.
+include(CheckCXXCompilerFlag)
+
+find_program(QUARROW_DPKG_BUILDFLAGS dpkg-buildflags)
+if(QUARROW_DPKG_BUILDFLAGS)
+    # Run from the source folder, so that its file-prefix map turns that path into ".".
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                                ${QUARROW_DPKG_BUILDFLAGS} --get ${kind}
+                        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE
+                        RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "dpkg-buildflags --get ${kind} failed")
+        endif()
+        # In the general flags, before the build type's: Release keeps its -O3.
+        if(kind STREQUAL "LDFLAGS")
+            string(APPEND CMAKE_EXE_LINKER_FLAGS " ${flags}")
+        else()
+            string(APPEND CMAKE_CXX_FLAGS " ${flags}")
+        endif()
+    endforeach()
+else()
+    message(STATUS "No dpkg-buildflags: Release built without the distribution's hardening")
+endif()
+
+# Not in every dpkg-buildflags yet; -fno-ident keeps the compiler's name out of
+# the program's .comment section.
+foreach(flag -fstack-clash-protection -fcf-protection -fno-ident)
+    string(MAKE_C_IDENTIFIER "QUARROW_HAS${flag}" known)
+    check_cxx_compiler_flag(${flag} ${known})
+    if(${known})
+        string(APPEND CMAKE_CXX_FLAGS " ${flag}")
+    endif()
+endforeach()
