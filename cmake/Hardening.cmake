@@ -25,9 +25,8 @@ else()
     message(STATUS "No dpkg-buildflags: Release built without the distribution's hardening")
 endif()
 
-# Not in every dpkg-buildflags yet; -fno-ident keeps the compiler's name out of
-# the program's .comment section.
-foreach(flag -fstack-clash-protection -fcf-protection -fno-ident)
+# Not in every dpkg-buildflags yet.
+foreach(flag -fstack-clash-protection -fcf-protection)
     string(MAKE_C_IDENTIFIER "QUARROW_HAS${flag}" known)
     check_cxx_compiler_flag(${flag} ${known})
     if(${known})
