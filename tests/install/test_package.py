@@ -1,10 +1,14 @@
-"""The Debian package: scripts/package builds it; its control fields and file list are checked, and the
-launcher of an unpacked copy starts the game, which keeps its files in the player's folder.
+"""The Debian package: scripts/package, run in two copies of the repository at different paths, makes the same
+bytes twice; the package's control fields and file list, its link to the system's font, its symbols package,
+the hardening of the program and lintian's verdict are checked; and the launcher of an unpacked copy starts the
+game, which keeps its files in the player's folder. The documents' and the metadata's contents are the
+installed tree's, checked by test_install.py.
 
 Usage: test_package.py
 """
 
 import glob
+import hashlib
 import os
 import re
 import shutil
@@ -15,15 +19,65 @@ import installed
 from installed import harness
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 
 
-def dpkg_deb(*args):
-    return subprocess.run(["dpkg-deb", *args], capture_output=True, text=True, check=True, timeout=60).stdout
+def run(*args, timeout=60):
+    res = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    assert res.returncode == 0, f"{' '.join(args)} failed ({res.returncode}):\n{res.stdout[-3000:]}{res.stderr[-3000:]}"
+    return res.stdout
+
+
+def copy_of_repository(path):
+    """A clone of the repository at `path` holding the working tree's tracked files as they are now, so that
+    uncommitted changes are packed too; the time comes from the last commit, as in any clone."""
+    run("git", "clone", "-q", REPO, path)
+    for name in run("git", "-C", REPO, "ls-files", "-z").split("\0"):
+        if not name:
+            continue
+        source, target = os.path.join(REPO, name), os.path.join(path, name)
+        if os.path.lexists(source):
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy2(source, target, follow_symlinks=False)
+        elif os.path.lexists(target):
+            os.remove(target)
+
+
+def package_twice(tmp):
+    """Runs scripts/package in two copies at different depths at the same time; returns the outputs of each."""
+    builds = []
+    for copy in (os.path.join(tmp, "a", "quarrow"), os.path.join(tmp, "b", "other", "place")):
+        copy_of_repository(copy)
+        out = copy + "-out"
+        proc = subprocess.Popen([os.path.join(copy, "scripts", "package"), out], stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        builds.append((proc, out))
+    outputs = []
+    for proc, out in builds:
+        log = proc.communicate(timeout=800)[0].decode(errors="replace")
+        assert proc.returncode == 0, f"scripts/package failed ({proc.returncode}):\n{log[-3000:]}"
+        outputs.append({name: digest(os.path.join(out, name)) for name in sorted(os.listdir(out))})
+    assert outputs[0] == outputs[1], f"two builds of one commit differ: {outputs}"
+    first = builds[0][1]
+    return os.path.join(first, "quarrow_*.deb"), os.path.join(first, "quarrow-dbgsym_*.ddeb")
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def one(pattern):
+    found = glob.glob(pattern)
+    assert len(found) == 1, f"expected one {pattern}, found {found}"
+    return found[0]
 
 
 def expected_files():
     """Every file the package must hold, from the repository's assets and icons."""
-    files = {f"./usr/{rel}" for rel in (installed.LAUNCHER, installed.GAME, installed.DESKTOP, installed.MANUAL)}
+    files = {f"./usr/{rel}" for rel in (installed.LAUNCHER, installed.GAME, installed.DESKTOP, installed.MANUAL,
+                                         installed.METAINFO)}
+    files |= {f"./usr/{installed.DOC}/{name}" for name in ("copyright", "changelog.gz", "README.md")}
     files |= {f"./usr/{installed.ASSETS}/{name}" for name in os.listdir(os.path.join(REPO, "Resources", "Assets"))}
     for icon in os.listdir(os.path.join(REPO, "packaging", "icons")):
         size = re.fullmatch(r"quarrow-(\d+)\.png", icon).group(1)
@@ -31,47 +85,107 @@ def expected_files():
     return files
 
 
+def check_control(deb):
+    fields = {name: run("dpkg-deb", "-f", deb, name).strip() for name in
+              ("Package", "Version", "Architecture", "Maintainer", "Section", "Depends", "Description")}
+    arch = run("dpkg", "--print-architecture").strip()
+    assert fields["Package"] == "quarrow" and fields["Section"] == "games", fields
+    assert re.fullmatch(r"\d+\.\d+\.\d+", fields["Version"]) and fields["Architecture"] == arch, fields
+    assert os.path.basename(deb) == f"quarrow_{fields['Version']}_{fields['Architecture']}.deb", deb
+    assert re.fullmatch(r"[^<>]+ <[^@<>\s]+@[^@<>\s]+>", fields["Maintainer"]), fields["Maintainer"]
+    summary, _, body = fields["Description"].partition("\n")
+    assert summary and body.strip(), f"Description needs a summary and a body: {fields['Description']!r}"
+    depends = {alt.split()[0] for dep in fields["Depends"].split(",") for alt in dep.split("|")}
+    for runtime in ("libsdl2-2.0-0", "libsdl2-ttf-2.0-0", "fonts-dejavu-core"):
+        assert runtime in depends, f"Depends does not name {runtime}: {fields['Depends']}"
+    return fields["Version"]
+
+
+def check_listing(deb):
+    """./usr/... only, owned by root, programs 755 and data 644, exactly the expected files; the font a link to
+    the system's copy, which fonts-dejavu-core installs."""
+    listing, links = {}, {}
+    for line in run("dpkg-deb", "-c", deb).splitlines():
+        mode, owner, _size, _date, _time, path = line.split(None, 5)
+        assert owner == "root/root" and path.startswith("./usr/"), line
+        if mode.startswith("l"):
+            path, _, links[path] = path.partition(" -> ")
+        if not mode.startswith("d"):
+            listing[path] = mode
+    assert set(listing) == expected_files(), (
+        f"missing {sorted(expected_files() - set(listing))}, unexpected {sorted(set(listing) - expected_files())}"
+    )
+    font = f"./usr/{installed.ASSETS}/DejaVuSans.ttf"
+    assert set(links) == {font}, f"links in the package: {links}"
+    target = os.path.normpath(os.path.join(os.path.dirname(font[1:]), links[font]))
+    assert not links[font].startswith("/") and target == SYSTEM_FONT, f"the font links to {links[font]}"
+    assert run("dpkg", "-S", SYSTEM_FONT).split(":")[0] == "fonts-dejavu-core", f"{SYSTEM_FONT} is not Debian's"
+    programs = {f"./usr/{installed.LAUNCHER}", f"./usr/{installed.GAME}"}
+    for path, mode in listing.items():
+        expected = "lrwxrwxrwx" if path in links else "-rwxr-xr-x" if path in programs else "-rw-r--r--"
+        assert mode == expected, f"{path} has mode {mode}"
+
+
+def check_program(game, symbols):
+    """The distribution's hardening, as hardening-check sees it. Control-flow protection is looked for in the
+    game's own code, at `main` as the symbols place it: Debian 12's C start files carry no such mark, so no
+    program linked with them has it as a whole."""
+    res = subprocess.run(["hardening-check", "--nocfprotection", game], capture_output=True, text=True, timeout=120)
+    assert res.returncode == 0, f"hardening-check:\n{res.stdout}{res.stderr}"
+    for feature in ("Position Independent Executable", "Stack protected", "Fortify Source functions",
+                    "Read-only relocations", "Immediate binding"):
+        assert re.search(rf"{feature}: yes", res.stdout), f"hardening-check:\n{res.stdout}"
+    start = int(re.search(r"^([0-9a-f]+) T main$", run("nm", symbols, timeout=120), re.M).group(1), 16)
+    code = run("objdump", "-d", "--no-show-raw-insn", f"--start-address={start:#x}", f"--stop-address={start + 4:#x}",
+               game, timeout=120)
+    assert re.search(rf"^\s*{start:x}:\s*endbr64", code, re.M), f"main does not start with endbr64:\n{code}"
+    assert ".comment" not in run("readelf", "-S", game), f"{game} keeps a .comment section"
+
+
+def check_symbols(ddeb, version, game):
+    """The -dbgsym package holds the game's symbols under its build id, with md5sums dpkg can check; returns
+    the symbols' file."""
+    assert run("dpkg-deb", "-f", ddeb, "Package").strip() == "quarrow-dbgsym"
+    assert run("dpkg-deb", "-f", ddeb, "Depends").strip() == f"quarrow (= {version})"
+    build_id = re.search(r"Build ID: ([0-9a-f]+)", run("readelf", "-n", game)).group(1)
+    root = ddeb + ".root"
+    run("dpkg-deb", "-x", ddeb, root)
+    symbols = os.path.join(root, "usr/lib/debug/.build-id", build_id[:2], build_id[2:] + ".debug")
+    assert os.path.isfile(symbols), f"no symbols for build id {build_id} in {ddeb}"
+    assert "main" in run("nm", symbols, timeout=120).split(), f"{symbols} holds no symbol named main"
+    sums = run("dpkg-deb", "-I", ddeb, "md5sums").splitlines()
+    for line in sums:
+        digest_hex, name = line.split("  ", 1)
+        with open(os.path.join(root, name), "rb") as f:
+            assert hashlib.md5(f.read()).hexdigest() == digest_hex, f"md5sums of {ddeb}: {line}"
+    assert len(sums) == 1, f"md5sums of {ddeb}: {sums}"
+    return symbols
+
+
+def check_lintian(deb):
+    out = run("lintian", "-EvIL", "+pedantic", "--tag-display-limit", "0", deb, timeout=300)
+    bad = [line for line in out.splitlines() if re.match(r"[EW]: ", line)]
+    assert not bad, "lintian:\n" + "\n".join(bad)
+
+
 def package_builds_installs_and_runs():
     tmp = tempfile.mkdtemp(prefix="quarrow-package-")
     try:
-        out = os.path.join(tmp, "out")
-        res = subprocess.run(
-            [os.path.join(REPO, "scripts", "package"), out], capture_output=True, text=True, timeout=560
-        )
-        assert res.returncode == 0, f"scripts/package failed ({res.returncode}):\n{res.stdout[-3000:]}{res.stderr[-3000:]}"
-        debs = glob.glob(os.path.join(out, "*.deb"))
-        assert len(debs) == 1, f"scripts/package made {os.listdir(out)}"
-        deb = debs[0]
+        deb_pattern, ddeb_pattern = package_twice(tmp)
+        deb, ddeb = one(deb_pattern), one(ddeb_pattern)
+        version = check_control(deb)
+        check_listing(deb)
+        check_lintian(deb)
 
-        fields = {name: dpkg_deb("-f", deb, name).strip() for name in
-                  ("Package", "Version", "Architecture", "Maintainer", "Section", "Depends", "Description")}
-        arch = subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True, check=True).stdout
-        assert fields["Package"] == "quarrow" and fields["Section"] == "games", fields
-        assert re.fullmatch(r"\d+\.\d+\.\d+", fields["Version"]) and fields["Architecture"] == arch.strip(), fields
-        assert os.path.basename(deb) == f"quarrow_{fields['Version']}_{fields['Architecture']}.deb", deb
-        assert re.fullmatch(r"[^<>]+ <[^@<>\s]+@[^@<>\s]+>", fields["Maintainer"]), fields["Maintainer"]
-        summary, _, body = fields["Description"].partition("\n")
-        assert summary and body.strip(), f"Description needs a summary and a body: {fields['Description']!r}"
-        depends = {alt.split()[0] for dep in fields["Depends"].split(",") for alt in dep.split("|")}
-        for runtime in ("libsdl2-2.0-0", "libsdl2-ttf-2.0-0"):
-            assert runtime in depends, f"Depends does not name {runtime}: {fields['Depends']}"
-
-        # ./usr/... only, owned by root, programs 755 and data 644, and exactly the expected files.
-        listing = {}
-        for line in dpkg_deb("-c", deb).splitlines():
-            mode, owner, _size, _date, _time, path = line.split(None, 5)
-            assert owner == "root/root" and path.startswith("./usr/"), line
-            if not mode.startswith("d"):
-                listing[path] = mode
-        assert set(listing) == expected_files(), (
-            f"missing {sorted(expected_files() - set(listing))}, unexpected {sorted(set(listing) - expected_files())}"
-        )
-        programs = {f"./usr/{installed.LAUNCHER}", f"./usr/{installed.GAME}"}
-        for path, mode in listing.items():
-            assert mode == ("-rwxr-xr-x" if path in programs else "-rw-r--r--"), f"{path} has mode {mode}"
-
+        # Unpacked with the font where fonts-dejavu-core puts it, in the same root.
         root_dir = os.path.join(tmp, "root")
-        dpkg_deb("-x", deb, root_dir)
+        run("dpkg-deb", "-x", deb, root_dir)
+        font_home = os.path.join(root_dir, os.path.dirname(SYSTEM_FONT)[1:])
+        os.makedirs(font_home)
+        os.symlink(SYSTEM_FONT, os.path.join(font_home, os.path.basename(SYSTEM_FONT)))
+        game = os.path.join(root_dir, "usr", installed.GAME)
+        check_program(game, check_symbols(ddeb, version, game))
+
         xdg, cwd = os.path.join(tmp, "xdg"), os.path.join(tmp, "cwd")
         os.makedirs(cwd)
         with harness.Display() as display:
