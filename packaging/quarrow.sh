@@ -48,7 +48,9 @@ root=$data_home/quarrow
 resources=$root/Resources
 
 # Folders made here are the player's alone (mode 0700), as the XDG base
-# directory rules ask; folders that already exist keep their modes.
+# directory rules ask; folders that already exist keep their modes. The game
+# itself runs with the player's own umask.
+player_umask=$(umask)
 umask 077
 
 # Any number of starts may run this at the same moment: every step either
@@ -93,5 +95,6 @@ elif [ ! -d "$resources/Assets" ]; then
     die "$resources/Assets is in the way: it should be a folder"
 fi
 
+umask "$player_umask"
 cd -- "$root" || die "cannot enter $root"
 exec "$game" "$@"

@@ -181,16 +181,20 @@ def launcher_makes_and_keeps_the_players_folder():
 def launcher_first_starts_at_once():
     """Many first starts at the same moment all reach the game, which finds its folder complete; the folders
     made are the player's alone (0700), and no temporary name is left. The game is replaced by a script that
-    checks its working directory, so that this case needs no window."""
+    checks its working directory and that it runs with the player's umask, so that this case needs no
+    window."""
     with Installation() as inst:
         game = os.path.join(inst.prefix, GAME)
         with open(game, "w") as f:
-            f.write("#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] && exit 0\nexit 3\n")
+            f.write('#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] &&\n'
+                    '    [ "$(umask)" = "$PLAYER_UMASK" ] && exit 0\nexit 3\n')
         os.chmod(game, 0o755)
         launcher = os.path.join(inst.prefix, LAUNCHER)
+        umask = os.umask(0o022)
+        os.umask(umask)
         for attempt in range(10):
             home = inst.folder(f"home{attempt}")
-            env = {"PATH": os.environ["PATH"], "HOME": home}
+            env = {"PATH": os.environ["PATH"], "HOME": home, "PLAYER_UMASK": f"{umask:04o}"}
             starts = [
                 subprocess.Popen([launcher], env=env, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE)
                 for _ in range(8)
