@@ -31,7 +31,8 @@ std::string followLinks(std::string path) {
         }
         std::vector<char> target(PATH_MAX + 1);
         const ssize_t length = ::readlink(path.c_str(), target.data(), PATH_MAX);
-        if (length <= 0) {
+        // A target that fills the whole buffer may have been cut short.
+        if (length <= 0 || length >= PATH_MAX) {
             return "";
         }
         const std::string link(target.data(), static_cast<size_t>(length));
@@ -61,9 +62,9 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// Writes, optionally syncs, and closes; false if any step failed.
-bool finish(FileDescriptor& file, const std::string& bytes, bool durable) {
-    bool written = writeAll(file.get(), bytes);
+// Optionally syncs, and closes even after a failed write; false if the write
+// or either step failed.
+bool finish(FileDescriptor& file, bool written, bool durable) {
     written = (!durable || ::fsync(file.get()) == 0) && written;
     return file.close() && written;
 }
@@ -82,15 +83,19 @@ bool takeOver(int fd, const struct stat* old) {
 }
 
 // When no temporary file can be made beside it (a read-only folder), the file
-// can still be rewritten where it is, though not atomically.
+// can still be rewritten where it is, though not atomically. The new bytes go
+// over the old ones and only then is the old tail cut off: a kill at any
+// moment leaves the file no shorter than its old contents until the new ones
+// are complete, never empty.
 bool writeInPlace(const std::string& target, const std::string& bytes, bool durable) {
     FileDescriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
     struct stat status {};
-    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        ::ftruncate(file.get(), 0) != 0) {
+    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    return finish(file, bytes, durable);
+    const bool written = writeAll(file.get(), bytes) &&
+                         ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
+    return finish(file, written, durable);
 }
 
 void syncFolder(const std::string& folder) {
@@ -118,7 +123,8 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool durable
         const bool folderReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;
         return exists && folderReadOnly && writeInPlace(target, bytes, durable);
     }
-    if (!takeOver(file.get(), exists ? &existing : nullptr) || !finish(file, bytes, durable) ||
+    if (!takeOver(file.get(), exists ? &existing : nullptr) ||
+        !finish(file, writeAll(file.get(), bytes), durable) ||
         std::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -83,6 +86,60 @@ TEST(FileReplacerTest, LeavesWhatIsNotARegularFileAlone) {
     EXPECT_FALSE(replaceFile("Resources/Data/null.ini", "x"));
     EXPECT_TRUE(std::filesystem::is_symlink("Resources/Data/null.ini"));
     EXPECT_EQ(entries("Resources/Data"), 2u);
+}
+
+} // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Replaces a file in a read-only folder, as another user when run by root
+// (root writes through any mode bits), with files limited to `sizeLimit` bytes.
+bool replaceInReadOnlyFolder(const TestWorkspace& workspace, const char* path,
+                             const std::string& bytes, rlim_t sizeLimit) {
+    fs::permissions(workspace.path(), fs::perms(0755));
+    fs::permissions("Resources/Data", fs::perms(0555));
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = sizeLimit;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        setfsgid(65534);
+        setfsuid(65534);
+    }
+    const bool replaced = replaceFile(path, bytes);
+    if (asRoot) {
+        setfsuid(0);
+        setfsgid(0);
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    fs::permissions("Resources/Data", fs::perms(0755));
+    return replaced;
+}
+
+TEST(FileReplacerTest, ARewriteInPlaceIsNeverCutBelowTheOldContents) {
+    TestWorkspace workspace;
+    const char* const path = "Resources/Data/Settings.ini";
+    const std::string old = "MusicVolume=100\r\nFxVolume=100\r\n";
+    workspace.write(path, old);
+    fs::permissions(path, fs::perms(0666));
+
+    // A shorter content replaces the whole file: the old tail is cut.
+    EXPECT_TRUE(replaceInReadOnlyFolder(workspace, path, "short\r\n", RLIM_INFINITY));
+    EXPECT_EQ(workspace.read(path), "short\r\n");
+
+    // A write that stops after 14 bytes (as a kill would) leaves the new bytes
+    // over the old ones, the file as long as before: never emptied first.
+    workspace.write(path, old);
+    const std::string longer = "MusicVolume=55\r\nFxVolume=66\r\nWindowWidth=1280\r\n";
+    EXPECT_FALSE(replaceInReadOnlyFolder(workspace, path, longer, 14));
+    EXPECT_EQ(workspace.read(path), "MusicVolume=550\r\nFxVolume=100\r\n");
+    EXPECT_EQ(entries("Resources/Data"), 1u);
 }
 
 } // namespace
