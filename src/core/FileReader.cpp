@@ -53,3 +53,8 @@ bool isSpecialFile(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
 }
+
+int64_t fileSize(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<int64_t>(status.st_size) : 0;
+}

@@ -3,6 +3,7 @@
 // swamp it: only a regular file (after following links) is read, a FIFO or a
 // device counts as missing, and at most `limit` bytes are taken.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The file's first `limit` bytes (all of it when shorter). False, with
@@ -13,3 +14,5 @@ bool isReadableFile(const std::string& path);
 // True when the path leads to something that is not a regular file (a
 // folder, a FIFO, a device); false when it is one or does not exist.
 bool isSpecialFile(const std::string& path);
+// The size in bytes of what the path leads to, or 0 when it cannot be read.
+int64_t fileSize(const std::string& path);

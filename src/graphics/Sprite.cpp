@@ -3,12 +3,22 @@
 #include "core/FileReader.h"
 #include "core/Numbers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-// The file header and the info header's first three fields.
-constexpr size_t headerBytes = 26;
+// The file header and the info header's first three fields: the least that
+// says how large a bitmap is.
+constexpr size_t sizeBytes = 26;
+// Up to the info header's compression field. Bytes a short file lacks read
+// as zero, as they do for SDL's loader.
+constexpr size_t headerBytes = 34;
+// The old OS/2 info header, with 16-bit sizes and no compression field.
+constexpr uint32_t coreHeaderBytes = 12;
+// Compression values whose pixels are stored row by row as they are.
+constexpr uint32_t uncompressed = 0;
+constexpr uint32_t bitFields = 3;
 
 uint32_t littleEndian(const std::string& bytes, size_t at, size_t count) {
     uint32_t value = 0;
@@ -18,12 +28,16 @@ uint32_t littleEndian(const std::string& bytes, size_t at, size_t count) {
     return value;
 }
 
+bool isCoreHeader(const std::string& header) {
+    return littleEndian(header, 14, 4) == coreHeaderBytes;
+}
+
 // The size a bitmap's header claims: after the 14-byte file header comes the
 // info header, whose first field is its own length; the old 12-byte kind
 // holds 16-bit sizes, every later kind signed 32-bit ones (a negative height
 // means rows stored top down).
 void claimedSize(const std::string& header, int64_t& width, int64_t& height) {
-    if (littleEndian(header, 14, 4) == 12) {
+    if (isCoreHeader(header)) {
         width = littleEndian(header, 18, 2);
         height = littleEndian(header, 20, 2);
     } else {
@@ -32,10 +46,30 @@ void claimedSize(const std::string& header, int64_t& width, int64_t& height) {
     }
 }
 
+// RLE-compressed pixels are left to SDL's loader, which reads them as they come.
+bool storedAsIs(const std::string& header) {
+    const uint32_t compression = littleEndian(header, 30, 4);
+    return isCoreHeader(header) || compression == uncompressed || compression == bitFields;
+}
+
+// The bytes that pixel rows stored as they are take, each padded to four bytes.
+int64_t storedPixelBytes(const std::string& header, int64_t width, int64_t height) {
+    const int64_t bitsPerPixel = littleEndian(header, isCoreHeader(header) ? 24 : 28, 2);
+    return height * ((width * bitsPerPixel + 31) / 32 * 4);
+}
+
+// The file's bytes from where its header says the pixels start.
+int64_t bytesForPixels(const char* path, const std::string& header) {
+    const int64_t size = fileSize(path);
+    return size - std::min<int64_t>(littleEndian(header, 10, 4), size);
+}
+
 // True, with SDL's error set, when a bitmap must not be loaded: it is not a
-// regular file (a FIFO would wait for a writer), or its header claims more
-// pixels than any picture of the game. A file too short to say, or missing,
-// is left to SDL's loader to report.
+// regular file (a FIFO would wait for a writer), its header claims more
+// pixels than any picture of the game, or more pixel bytes than the file
+// holds (the loader would allocate them all before finding them missing).
+// A file too short to say, missing, or not a bitmap at all is left to SDL's
+// loader to report.
 bool refused(const char* path) {
     std::string header;
     if (!readFile(path, header, headerBytes)) {
@@ -46,17 +80,23 @@ bool refused(const char* path) {
         SDL_SetError("'%s' is not a regular file", path);
         return true;
     }
-    if (header.size() < headerBytes) {
+    if (header.size() < sizeBytes || header.compare(0, 2, "BM") != 0) {
         return false;
     }
+    header.resize(headerBytes, '\0');
     int64_t width = 0;
     int64_t height = 0;
     claimedSize(header, width, height);
-    if (width <= Sprite::maxSide && height <= Sprite::maxSide &&
-        width * height <= Sprite::maxPixels) {
+    if (width > Sprite::maxSide || height > Sprite::maxSide || width * height > Sprite::maxPixels) {
+        SDL_SetError("The bitmap claims %lld x %lld pixels, more than the game can use",
+                     static_cast<long long>(width), static_cast<long long>(height));
+        return true;
+    }
+    if (!storedAsIs(header) ||
+        storedPixelBytes(header, width, height) <= bytesForPixels(path, header)) {
         return false;
     }
-    SDL_SetError("The bitmap claims %lld x %lld pixels, more than the game can use",
+    SDL_SetError("The bitmap claims %lld x %lld pixels, more than its file holds",
                  static_cast<long long>(width), static_cast<long long>(height));
     return true;
 }

@@ -149,4 +149,63 @@ TEST_F(SpriteTest, BitmapsClaimingMoreThanAnyPictureOrNotFilesAreRefused) {
               "'Resources/Assets/Fifo.bmp' is not a regular file\n");
 }
 
+// Sets a little-endian field of `count` bytes at `at`.
+void setField(std::string& bytes, size_t at, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+}
+
+std::string loadReport(SoftwareCanvas& canvas, Sprite& sprite) {
+    testing::internal::CaptureStdout();
+    sprite.load(canvas.renderer(), path);
+    fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
+
+TEST_F(SpriteTest, PixelRowsTheFileCannotHoldAreRefusedUnlessCompressed) {
+    const std::string notLoaded = std::string("Surface for bitmap '") + path + "' not loaded!\n";
+    // 8192 x 8192 at 32 bits in a 54-byte file: refused before anything is allocated.
+    std::string lying = bitmapHeader(40, 8192, 8192);
+    setField(lying, 28, 32, 2);
+    workspace.write(path, lying);
+    Sprite refused;
+    EXPECT_EQ(loadReport(canvas, refused),
+              notLoaded + "The bitmap claims 8192 x 8192 pixels, more than its file holds\n");
+    EXPECT_EQ(refused.surface, nullptr);
+
+    // 3 x 2 at 24 bits: two rows of 9 bytes, each padded to 12; one byte less is refused.
+    std::string uncut = bitmapHeader(40, 3, 2);
+    setField(uncut, 28, 24, 2);
+    uncut.append(24, '\x40');
+    workspace.write(path, uncut);
+    Sprite whole;
+    EXPECT_EQ(loadReport(canvas, whole), "");
+    EXPECT_EQ(whole.width, 3);
+    workspace.write(path, uncut.substr(0, uncut.size() - 1));
+    Sprite cut;
+    EXPECT_EQ(loadReport(canvas, cut),
+              notLoaded + "The bitmap claims 3 x 2 pixels, more than its file holds\n");
+
+    // 16 x 16 run-length coded in 6 bytes (one red row, then the end): SDL reads it.
+    std::string coded = bitmapHeader(40, 16, 16);
+    setField(coded, 10, 14 + 40 + 8, 4);
+    setField(coded, 28, 8, 2);
+    setField(coded, 30, 1, 4);
+    setField(coded, 46, 2, 4);
+    coded += std::string("\0\0\0\0\0\0\xff\0", 8) + std::string("\x10\x01\0\0\0\x01", 6);
+    workspace.write(path, coded);
+    Sprite decoded;
+    EXPECT_EQ(loadReport(canvas, decoded), "");
+    EXPECT_EQ(decoded.width, 16);
+    EXPECT_EQ(decoded.height, 16);
+}
+
+TEST_F(SpriteTest, AFileThatIsNoBitmapGetsSdlsOwnReport) {
+    workspace.write(path, "This is a text file that merely ends in .bmp\n");
+    Sprite text;
+    EXPECT_EQ(loadReport(canvas, text), std::string("Surface for bitmap '") + path +
+                                            "' not loaded!\nFile is not a Windows BMP file\n");
+}
+
 } // namespace
