@@ -12,8 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     level.loadFromText(std::string_view(reinterpret_cast<const char*>(data), size));
     const auto lines = std::count(data, data + size, '\n');
     const bool unterminated = size > 0 && data[size - 1] != '\n';
-    require(level.rows.size() == static_cast<size_t>(lines + (unterminated ? 1 : 0)),
-            "one row per line");
+    require(level.rows.size() ==
+                std::min(static_cast<size_t>(lines + (unterminated ? 1 : 0)), Level::maxRows),
+            "one row per line, up to the limit");
+    require(std::all_of(level.rows.begin(), level.rows.end(),
+                        [](const std::string& row) { return row.size() <= Level::maxColumns; }),
+            "no row longer than the limit");
     require(level.width ==
                 (level.rows.empty() ? 0.0f : static_cast<float>(level.rows.back().size())),
             "the width is the last row's length");

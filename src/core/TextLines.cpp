@@ -1,9 +1,9 @@
 #include "core/TextLines.h"
 
-std::vector<std::string_view> splitLines(std::string_view text) {
+std::vector<std::string_view> splitLines(std::string_view text, size_t maxLines) {
     std::vector<std::string_view> lines;
     size_t start = 0;
-    while (start < text.size()) {
+    while (start < text.size() && lines.size() < maxLines) {
         const size_t end = text.find('\n', start);
         if (end == std::string_view::npos) {
             lines.push_back(text.substr(start));

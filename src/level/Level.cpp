@@ -26,8 +26,10 @@ void Level::loadFromFile(const std::string& path) {
 }
 
 void Level::loadFromText(std::string_view text) {
-    const std::vector<std::string_view> lines = splitLines(text);
-    rows.assign(lines.begin(), lines.end());
+    rows.clear();
+    for (const std::string_view line : splitLines(text, maxRows)) {
+        rows.emplace_back(line.substr(0, maxColumns));
+    }
     width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());
     height = static_cast<float>(rows.size());
 }

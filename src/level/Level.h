@@ -11,9 +11,14 @@
 
 class Level {
   public:
-    // Room for a map of some 8000 x 8000 cells; the rest of a larger file is
-    // not read.
+    // At most this much of a level file is read; the rest of a larger file is not.
     static constexpr size_t maxFileBytes = size_t{64} << 20;
+    // Of what is read, only this many lines are rows and only this many bytes
+    // of each are cells: a map far larger than any generated one (150 x 150)
+    // still draws every frame in a few milliseconds and keeps its memory
+    // small, whatever the file holds.
+    static constexpr size_t maxRows = 512;
+    static constexpr size_t maxColumns = 512;
 
     // Where "New Game" writes level n.
     static std::string generatedFileName(int n);
@@ -24,7 +29,7 @@ class Level {
     // Reads the scene's level file; a missing or empty file gives an empty map.
     void loadFromFile();
     void loadFromFile(const std::string& path);
-    // The rows of a level file's bytes already in memory.
+    // The rows of a level file's bytes already in memory, within the limits above.
     void loadFromText(std::string_view text);
     // True only for a '1' inside the map and inside its row.
     bool isFloor(int column, int row) const;

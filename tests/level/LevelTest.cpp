@@ -113,3 +113,20 @@ TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {
     EXPECT_EQ(generated.rows, generator.tiles);
     EXPECT_TRUE(generated.isFloor(1, 1));
 }
+
+TEST(LevelFile, OnlyTheFirstRowsAndColumnsAreRead) {
+    // 600 lines of 700 cells; line 512, the last one kept, is 300 long.
+    std::string text;
+    for (int r = 0; r < 600; ++r) {
+        text += std::string(r == 511 ? 300 : 700, '1') + "\r\n";
+    }
+    Level level = load(text);
+    EXPECT_EQ(level.height, 512.0f);
+    EXPECT_EQ(level.width, 300.0f);
+    ASSERT_EQ(level.rows.size(), Level::maxRows);
+    EXPECT_EQ(level.rows[0], std::string(Level::maxColumns, '1'));
+    EXPECT_EQ(level.rows[511], std::string(300, '1'));
+    // Millions of empty lines: only the first 512 are kept.
+    level = load(std::string(size_t{8} << 20, '\n'));
+    EXPECT_EQ(level.rows.size(), Level::maxRows);
+}
