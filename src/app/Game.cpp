@@ -4,6 +4,7 @@
 
 #include <SDL_ttf.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -20,15 +21,32 @@ void reportStartupFailure(const char* what) {
 double since(int32_t earlier) {
     return static_cast<double>(Clock::difference(Clock::now(), earlier));
 }
+
+// SDL turns SIGTERM into a quit request; a closed terminal's SIGHUP is made
+// one too, so that the game still ends through its exit save.
+void hangUpAsTerminate(int /*signal*/) {
+    std::raise(SIGTERM);
+}
+
+// A closed standard output (its reader gone) only loses the lines printed to
+// it; a closed terminal ends the game the way a kill does. SDL must already
+// have set up its own handlers.
+void takeOverSignals() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGHUP, hangUpAsTerminate);
+}
 } // namespace
 
 Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+    takeOverSignals();
     TTF_Init();
     settings = std::make_unique<Settings>();
-    createWindow();
+    if (!createWindow()) {
+        createDesktopSizedWindow();
+    }
     renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
     if (!renderer) {
         reportStartupFailure("Renderer");
@@ -44,14 +62,26 @@ Game::~Game() {
 }
 
 bool Game::createWindow() {
-    const Uint32 flags = settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    window.reset(SDL_CreateWindow(title, windowX, windowY, static_cast<int>(settings->windowWidth),
-                                  static_cast<int>(settings->windowHeight), flags));
+    openWindow(static_cast<int>(settings->windowWidth), static_cast<int>(settings->windowHeight));
     if (!window) {
         reportStartupFailure("Window");
         return false;
     }
     return true;
+}
+
+bool Game::createDesktopSizedWindow() {
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+        return false;
+    }
+    openWindow(desktop.w, desktop.h);
+    return window != nullptr;
+}
+
+void Game::openWindow(int width, int height) {
+    const Uint32 flags = settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    window.reset(SDL_CreateWindow(title, windowX, windowY, width, height, flags));
 }
 
 void Game::tick() {

@@ -38,6 +38,9 @@ class Game {
     Game& operator=(const Game&) = delete;
 
     bool createWindow();
+    // After createWindow failed (a stored size no window can have): one more
+    // try, silently, at the desktop's size; the stored size is kept.
+    bool createDesktopSizedWindow();
     // One pass of the main loop: at most one update, then at most one frame.
     void tick();
     void updateMenuScene();
@@ -64,6 +67,8 @@ class Game {
     double updateElapsed = 0.0;
 
   private:
+    // The window at the given size, with the stored full-screen flag.
+    void openWindow(int width, int height);
     void update();
     void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.

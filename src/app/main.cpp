@@ -17,12 +17,15 @@ int main(int argc, char* argv[]) {
     auto inputState = std::make_unique<InputState>();
     auto inputHandler = std::make_unique<InputHandler>(*inputState);
     auto game = std::make_unique<Game>(*inputState, *inputHandler);
-    while (!inputHandler->quitRequested && !inputState->pressed[InputState::Escape]) {
+    // With no window at all nothing could be seen or asked to close: the game
+    // ends after its report instead of running unseen.
+    const bool seen = game->window != nullptr;
+    while (seen && !inputHandler->quitRequested && !inputState->pressed[InputState::Escape]) {
         game->tick();
     }
     game->shutdown();
     game.reset();
     inputHandler.reset();
     inputState.reset();
-    return 0;
+    return seen ? 0 : 1;
 }

@@ -1,7 +1,6 @@
 """The player's files through the running game: read-only files of the game's own user, two games saving
-the same Settings.ini at once, the log of a game killed right after "New Game", and the start-up failure
-messages that wait for a key. The game must never tear or replace what it may not write, and keep its
-log whole."""
+the same Settings.ini at once, and the log of a game killed right after "New Game". The game must never
+tear or replace what it may not write, and keep its log whole."""
 
 import os
 import re
@@ -129,50 +128,4 @@ def killed_game_log_is_whole():
             )
 
 
-def startup_failure_waits_for_keys():
-    # A width that fits a 32-bit int but no window: the game says so, waits for a key after each failure
-    # and then goes on without a window until a quit request.
-    too_wide = b"[Settings]\r\nMusicVolume=5\r\nFXVolume=6\r\nWindowWidth=100000\r\nWindowHeight=600\r\nFullscreen=0"
-    window_failed = rb"Window initialisation failed: [^\n]+\nPress any key to continue\n"
-    renderer_failed = rb"Renderer initialisation failed: [^\n]+\nPress any key to continue\n"
-    with Display() as display, Workdir(RESOURCES, settings=too_wide) as work, \
-            Game(display, BINARY, work, stdin=subprocess.PIPE) as game:
-
-        def type_key(key):
-            game.proc.stdin.write(key)
-            game.proc.stdin.flush()
-
-        def waits_with(pattern, what):
-            def printed():
-                out = game.output()
-                return game.proc.poll() is not None or (re.fullmatch(pattern, out) and out)
-
-            try:
-                out = harness.poll_until(printed, 30, what)
-            except AssertionError as e:
-                raise AssertionError(f"{e}; the game printed {game.output()[:400]!r}") from None
-            game.alive()
-            harness.stays(lambda: game.proc.poll() is None and game.output() == out, 1.0,
-                          f"{what}: the game waiting for a key, printing nothing more")
-
-        waits_with(window_failed, "the window failure and its prompt")
-        type_key(b"x")
-        waits_with(window_failed + renderer_failed, "the renderer failure and its prompt after one key")
-        type_key(b"y")
-        # Then it goes on without a window: first the particles, whose texture needs the renderer.
-        particles = rb"Texture for bitmap 'Resources/Assets/ParticleBitmap\.bmp' not loaded!\n"
-        went_on = window_failed + renderer_failed + particles
-        harness.poll_until(lambda: game.proc.poll() is not None or re.match(went_on, game.output()), 30,
-                           "the game going on after the second key")
-        harness.stays(lambda: game.proc.poll() is None, 1.0, "the game running on without a window")
-        ids = display.run("xdotool", "search", "--name", "^Quarrow$", check=False).split()
-        assert not ids, f"a Quarrow window exists although its creation failed: {ids}"
-        game.proc.send_signal(signal.SIGTERM)
-        game.check_exit(game.wait_exit(), "SIGTERM")
-        expected = settings_text(5, 6, 100000, 600, False)
-        assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r}"
-        assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
-
-
-harness.run_cases([read_only_files_kept, two_games_saving_at_once, killed_game_log_is_whole,
-                   startup_failure_waits_for_keys])
+harness.run_cases([read_only_files_kept, two_games_saving_at_once, killed_game_log_is_whole])
