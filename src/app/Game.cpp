@@ -155,6 +155,9 @@ void Game::release() {
         return;
     }
     released = true;
+    // By hand, because the members' own order would be wrong: everything
+    // drawn with the renderer goes before it, the renderer before its window,
+    // and all of it before SDL_ttf and SDL themselves are shut down.
     menu.reset();
     gameScene.reset();
     particleField.reset();

@@ -2,10 +2,11 @@
 
 #include "core/FileReader.h"
 #include "core/Numbers.h"
+#include "core/SdlFailure.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 // The file header and the info header's first three fields: the least that
@@ -112,8 +113,7 @@ void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, f
         surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
     }
     if (!surface) {
-        std::printf("Surface for bitmap '%s' not loaded!\n", path);
-        std::printf("%s\n", SDL_GetError());
+        reportSdlFailure(std::string("Surface for bitmap '") + path + "' not loaded!");
         return;
     }
     sourceRect = SDL_Rect{};
@@ -129,8 +129,7 @@ void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, f
     SDL_SetColorKey(surface.get(), SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
     texture.reset(SDL_CreateTextureFromSurface(renderer, surface.get()));
     if (!texture) {
-        std::printf("Texture for bitmap '%s' not loaded!\n", path);
-        std::printf("%s\n", SDL_GetError());
+        reportSdlFailure(std::string("Texture for bitmap '") + path + "' not loaded!");
     }
     width = surface->w;
     height = surface->h;

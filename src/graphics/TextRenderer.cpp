@@ -2,9 +2,10 @@
 
 #include "core/FileReader.h"
 #include "core/Numbers.h"
+#include "core/SdlFailure.h"
 #include "core/SdlHandles.h"
 
-#include <cstdio>
+#include <string>
 
 namespace {
 // The game's font, or none when it cannot be opened. Only a regular file is
@@ -18,8 +19,7 @@ FontHandle openFont() {
 }
 
 void reportFailure(const char* what) {
-    std::printf("%s for font not loaded!\n", what);
-    std::printf("%s\n", SDL_GetError());
+    reportSdlFailure(std::string(what) + " for font not loaded!");
 }
 } // namespace
 

@@ -16,7 +16,8 @@ GameScene::GameScene(SDL_Renderer* renderer, InputHandler& inputHandler, InputSt
                                       Player::sheetFrameHeight, startX, startY);
 }
 
-// The player stands on the level, so it goes first.
+// The player stands on the level, so it goes first; left to themselves the
+// members would go in the reverse order, the level first.
 GameScene::~GameScene() {
     player.reset();
     level.reset();

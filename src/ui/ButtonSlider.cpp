@@ -11,11 +11,6 @@ ButtonSlider::ButtonSlider(SDL_Renderer* renderer, TextRenderer& textRenderer, c
     isSlider = 1;
 }
 
-// The knob goes before the bar and the label.
-ButtonSlider::~ButtonSlider() {
-    knob.reset();
-}
-
 bool ButtonSlider::isMouseOver(float mouseX, float mouseY) {
     if (!Button::isMouseOver(mouseX, mouseY)) {
         return false;

@@ -13,9 +13,6 @@ class ButtonSlider final : public Button {
 
     ButtonSlider(SDL_Renderer* renderer, TextRenderer& textRenderer, const char* label,
                  uint32_t initialValue, float x, float y);
-    ~ButtonSlider() override;
-    ButtonSlider(const ButtonSlider&) = delete;
-    ButtonSlider& operator=(const ButtonSlider&) = delete;
 
     // The button's hit test; a hit also sets `value` from the mouse.
     bool isMouseOver(float mouseX, float mouseY) override;

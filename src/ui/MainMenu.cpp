@@ -27,11 +27,6 @@ MainMenu::MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler&
     selected = 1;
 }
 
-// The options menu goes first, then the entries (in the base).
-MainMenu::~MainMenu() {
-    optionsMenu.reset();
-}
-
 void MainMenu::buildButtons() {
     const auto width = static_cast<float>(settings.windowWidth);
     const auto height = static_cast<float>(settings.windowHeight);

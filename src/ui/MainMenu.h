@@ -12,9 +12,6 @@ class MainMenu final : public Menu {
   public:
     MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
              TextRenderer& textRenderer, Settings& settings, int32_t& scene);
-    ~MainMenu() override;
-    MainMenu(const MainMenu&) = delete;
-    MainMenu& operator=(const MainMenu&) = delete;
 
     void activate() override;
     void select(int index) override { selected = index; }

@@ -1,5 +1,7 @@
 #include "ui/OptionsMenu.h"
 
+#include "core/Numbers.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
@@ -34,15 +36,6 @@ constexpr Caption captions[] = {
 
 const char* onOff(bool on) {
     return on ? "On" : "Off";
-}
-
-// Truncates toward zero; a size beyond 32 bits (only from a hand-edited file)
-// stays the largest one instead of overflowing.
-uint32_t toPixels(float size) {
-    if (size >= 4294967296.0f) {
-        return UINT32_MAX;
-    }
-    return size > 0.0f ? static_cast<uint32_t>(size) : 0;
 }
 } // namespace
 
