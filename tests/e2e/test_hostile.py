@@ -93,13 +93,15 @@ def a_closed_standard_output_never_ends_the_game():
 
 
 def a_closed_terminal_ends_the_game_with_its_exit_save():
-    with Display() as display, Workdir(RESOURCES, settings=WINDOWED) as work:
-        with Game(display, BINARY, work) as game:
-            game.find_window()
-            game.wait_drawn()
-            game.proc.send_signal(signal.SIGHUP)
-            game.check_exit(game.wait_exit(), "SIGHUP")
-            assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+    # A closed terminal (SIGHUP) ends the game as a kill request (SIGTERM) does.
+    with Display() as display:
+        for sent in (signal.SIGHUP, signal.SIGTERM):
+            with Workdir(RESOURCES, settings=WINDOWED) as work, Game(display, BINARY, work) as game:
+                game.find_window()
+                game.wait_drawn()
+                game.proc.send_signal(sent)
+                game.check_exit(game.wait_exit(), sent.name)
+                assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin was not written at exit on {sent.name}"
 
 
 harness.run_cases(
