@@ -22,7 +22,7 @@ from harness import Display, Game, Workdir, settings_text
 BINARY, RESOURCES = harness.arguments()
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SUPPRESSIONS = os.path.join(HERE, "lsan.supp")
+SUPPRESSIONS = os.path.join(os.path.dirname(HERE), "lsan.supp")
 SOURCES = os.path.join(os.path.dirname(RESOURCES), "src")
 LEAK_STATUS = 23
 

@@ -1,8 +1,9 @@
 // The particle pool: empty at start; a live particle is drawn at its truncated
-// position with its own opacity.
+// position with its own opacity; a count above the pool draws the pool only.
 #include "graphics/ParticleField.h"
 #include "support/SdlSession.h"
 #include "support/SoftwareCanvas.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +30,11 @@ TEST_F(ParticleFieldTest, EmptyOrMissingBitmapDrawsNothing) {
     EXPECT_EQ(canvas.paintedBox().w, 0);
 
     workspace.remove(ParticleField::bitmapPath);
-    testing::internal::CaptureStdout();
+    StdoutCapture printed;
     ParticleField bare(canvas.renderer());
     const std::string error = SDL_GetError();
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("Surface for bitmap '") +
-                                                          ParticleField::bitmapPath +
-                                                          "' not loaded!\n" + error + "\n");
+    EXPECT_EQ(printed.text(), std::string("Surface for bitmap '") + ParticleField::bitmapPath +
+                                  "' not loaded!\n" + error + "\n");
     bare.count = 1;
     bare.particles[0].alpha = 255;
     bare.draw();
@@ -59,6 +58,19 @@ TEST_F(ParticleFieldTest, LiveParticleOpacityAndPosition) {
     field.particles[0].alpha = 0;
     field.draw();
     EXPECT_EQ(canvas.paintedBox().w, 0);
+}
+
+TEST_F(ParticleFieldTest, ACountAboveThePoolDrawsThePoolOnly) {
+    writeBitmap(ParticleField::bitmapPath, 2, 2, [](int, int) { return white; });
+    ParticleField field(canvas.renderer());
+    for (Particle& particle : field.particles) {
+        particle.x = 3.0f;
+        particle.y = 4.0f;
+        particle.alpha = 255;
+    }
+    field.count = field.capacity + 10;
+    field.draw();
+    EXPECT_EQ(canvas.paintedBox(), (SDL_Rect{3, 4, 2, 2}));
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-// Bitmap loading and the one draw rule, checked to the pixel.
+// Bitmap loading and the one draw rule, checked to the pixel; a clip given by
+// one coordinate only; bitmaps too large or not files at all.
 #include "graphics/Sprite.h"
 #include "support/SdlSession.h"
 #include "support/SoftwareCanvas.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -75,11 +77,10 @@ TEST_F(SpriteTest, ClipSelectsPartAndDrawStretchesIt) {
 
 TEST_F(SpriteTest, LoadFailuresAreReported) {
     Sprite missing;
-    testing::internal::CaptureStdout();
+    StdoutCapture printedMissing;
     missing.load(canvas.renderer(), "Resources/Assets/None.bmp", 1.0f, 2.0f, 3.0f, 4.0f);
     std::string error = SDL_GetError();
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printedMissing.text(),
               "Surface for bitmap 'Resources/Assets/None.bmp' not loaded!\n" + error + "\n");
     EXPECT_EQ(missing.width, 1);
     EXPECT_EQ(missing.height, 1);
@@ -88,11 +89,10 @@ TEST_F(SpriteTest, LoadFailuresAreReported) {
     EXPECT_EQ(canvas.paintedBox().w, 0);
 
     Sprite noRenderer;
-    testing::internal::CaptureStdout();
+    StdoutCapture printedNoRenderer;
     noRenderer.load(nullptr, path);
     error = SDL_GetError();
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printedNoRenderer.text(),
               std::string("Texture for bitmap '") + path + "' not loaded!\n" + error + "\n");
     EXPECT_EQ(noRenderer.texture, nullptr);
     EXPECT_EQ(noRenderer.width, 64);
@@ -127,26 +127,34 @@ TEST_F(SpriteTest, BitmapsClaimingMoreThanAnyPictureOrNotFilesAreRefused) {
         {bitmapHeader(40, 60000, 60000), "The bitmap claims 60000 x 60000 pixels"},
         {bitmapHeader(40, 16384, -4097), "The bitmap claims 16384 x 4097 pixels"},
         {bitmapHeader(12, 16385, 1), "The bitmap claims 16385 x 1 pixels"},
+        // Too tall on its own, whatever its width.
+        {bitmapHeader(40, 1, 16385), "The bitmap claims 1 x 16385 pixels"},
     };
     for (const auto& [header, error] : cases) {
         workspace.write(path, header);
         Sprite refused;
-        testing::internal::CaptureStdout();
+        StdoutCapture printed;
         refused.load(canvas.renderer(), path);
-        fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("Surface for bitmap '") +
-                                                              path + "' not loaded!\n" + error +
-                                                              ", more than the game can use\n");
+        EXPECT_EQ(printed.text(), std::string("Surface for bitmap '") + path + "' not loaded!\n" +
+                                      error + ", more than the game can use\n");
         EXPECT_EQ(refused.surface, nullptr);
     }
     ASSERT_EQ(mkfifo("Resources/Assets/Fifo.bmp", 0644), 0);
     Sprite fifo;
-    testing::internal::CaptureStdout();
+    StdoutCapture printed;
     fifo.load(canvas.renderer(), "Resources/Assets/Fifo.bmp");
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Surface for bitmap 'Resources/Assets/Fifo.bmp' not loaded!\n"
-              "'Resources/Assets/Fifo.bmp' is not a regular file\n");
+    EXPECT_EQ(printed.text(), "Surface for bitmap 'Resources/Assets/Fifo.bmp' not loaded!\n"
+                              "'Resources/Assets/Fifo.bmp' is not a regular file\n");
+}
+
+TEST_F(SpriteTest, AClipPositionNeedsBothCoordinates) {
+    Sprite sprite;
+    sprite.load(canvas.renderer(), path, 5.0f, -1.0f, 7.0f, 8.0f);
+    EXPECT_EQ(sprite.sourceRect, (SDL_Rect{0, 0, 7, 8}));
+    sprite.load(canvas.renderer(), path, -1.0f, 6.0f, 7.0f, 8.0f);
+    EXPECT_EQ(sprite.sourceRect, (SDL_Rect{0, 0, 7, 8}));
+    sprite.load(canvas.renderer(), path, 5.0f, 6.0f, 7.0f, 8.0f);
+    EXPECT_EQ(sprite.sourceRect, (SDL_Rect{5, 6, 7, 8}));
 }
 
 // Sets a little-endian field of `count` bytes at `at`.

@@ -2,6 +2,7 @@
 #include "graphics/TextRenderer.h"
 #include "support/SdlSession.h"
 #include "support/SoftwareCanvas.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -47,32 +48,26 @@ TEST_F(TextRendererTest, CornerIsTruncatedTowardZero) {
 
 TEST_F(TextRendererTest, FailuresAreReportedAndDrawNothing) {
     TextRenderer orphan(nullptr, SDL_Color{255, 255, 255, 0});
-    testing::internal::CaptureStdout();
+    StdoutCapture printedOrphan;
     orphan.drawText("Quarrow", 0.0f, 0.0f);
     std::string error = SDL_GetError();
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Texture for font not loaded!\n" + error + "\n");
+    EXPECT_EQ(printedOrphan.text(), "Texture for font not loaded!\n" + error + "\n");
 
     workspace.remove(TextRenderer::fontPath);
     EXPECT_EQ(TextRenderer::measureText("Quarrow").width, 0);
     EXPECT_EQ(TextRenderer::measureText("Quarrow").height, 0);
-    testing::internal::CaptureStdout();
+    StdoutCapture printedNoFont;
     text.drawText("Quarrow", 5.0f, 5.0f);
     error = SDL_GetError();
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Surface for font not loaded!\n" + error + "\n");
+    EXPECT_EQ(printedNoFont.text(), "Surface for font not loaded!\n" + error + "\n");
     EXPECT_EQ(canvas.paintedBox().w, 0);
 
     // A FIFO in the font's place is not opened (that would wait for a writer).
     ASSERT_EQ(mkfifo(TextRenderer::fontPath, 0644), 0);
     EXPECT_EQ(TextRenderer::measureText("Quarrow").width, 0);
-    testing::internal::CaptureStdout();
+    StdoutCapture printedFifo;
     text.drawText("Quarrow", 5.0f, 5.0f);
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Surface for font not loaded!\n", 0),
-              0u);
+    EXPECT_EQ(printedFifo.text().rfind("Surface for font not loaded!\n", 0), 0u);
 }
 
 } // namespace

@@ -40,7 +40,7 @@ struct DrawnScene : SceneRig {
 };
 } // namespace
 
-TEST(GameSceneRender, CameraCentresThePlayerAndCellsSitOnTheGrid) {
+TEST(GameSceneTest, CameraCentresThePlayerAndCellsSitOnTheGrid) {
     // Row 2 is shorter than the map: nothing is drawn past its end.
     DrawnScene rig("1101\r\n1121\r\n1\r\n1111\r\n", 128);
     rig.scene->update(0.0);
@@ -63,7 +63,7 @@ TEST(GameSceneRender, CameraCentresThePlayerAndCellsSitOnTheGrid) {
     rig.expectPixels({{640, 360, frame(0, 2)}, {739, 487, frame(0, 2)}});
 }
 
-TEST(GameSceneRender, PositionsTruncateTowardZero) {
+TEST(GameSceneTest, PositionsTruncateTowardZero) {
     DrawnScene rig("11\r\n11\r\n", 128);
     // Cell (0, 0) at (-0.5, -0.5) is drawn from (0, 0), at -1.5 from -1.
     rig.scene->cameraX = rig.scene->cameraY = 0.5f;
@@ -74,7 +74,7 @@ TEST(GameSceneRender, PositionsTruncateTowardZero) {
     rig.expectPixels({{0, 0, mark}, {1, 1, tile}});
 }
 
-TEST(GameSceneRender, WithoutALevelOnlyThePlayerIsDrawn) {
+TEST(GameSceneTest, WithoutALevelOnlyThePlayerIsDrawn) {
     DrawnScene rig(nullptr, 128);
     rig.scene->update(0.0);
     rig.draw();
@@ -85,7 +85,7 @@ TEST(GameSceneRender, WithoutALevelOnlyThePlayerIsDrawn) {
     EXPECT_EQ(painted.h, 128);
 }
 
-TEST(GameSceneRender, SmallTilesLeaveGapsOnThe128Pitch) {
+TEST(GameSceneTest, SmallTilesLeaveGapsOnThe128Pitch) {
     DrawnScene rig("11\r\n11\r\n", 64);
     rig.scene->update(0.0);
     rig.draw();
@@ -93,7 +93,7 @@ TEST(GameSceneRender, SmallTilesLeaveGapsOnThe128Pitch) {
         {{562, 295, tile}, {563, 232, none}, {499, 296, none}, {627, 232, mark}, {499, 360, mark}});
 }
 
-TEST(GameSceneUpdate, InvulnerabilityEndsOnlyInAnUpdateInWhichThePlayerActs) {
+TEST(GameSceneTest, InvulnerabilityEndsOnlyInAnUpdateInWhichThePlayerActs) {
     SceneRig rig;
     Player& player = rig.player();
     Clock::setManual(2000);

@@ -1,6 +1,7 @@
 // Random levels over many seeds: size, file and console text, the carving
 // rule, connectivity and the order of the random draws.
 #include "level/LevelGenerator.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -57,9 +58,9 @@ bool allFloorConnected(std::vector<std::string> tiles) {
 void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& sizes) {
     std::srand(seed);
     LevelGenerator g;
-    testing::internal::CaptureStdout();
+    StdoutCapture printed;
     g.generate(path);
-    const std::string console = testing::internal::GetCapturedStdout();
+    const std::string console = printed.text();
     const int afterGenerate = std::rand();
     // The same draws again, in order: the grid's width and height, then each
     // room's width and height, rows outer, columns inner; nothing after them.
@@ -119,7 +120,7 @@ void checkSeed(const TestWorkspace& workspace, unsigned seed, std::set<int>& siz
 }
 } // namespace
 
-TEST(LevelGenerator, EveryMapKeepsItsShapeAcrossSeeds) {
+TEST(LevelGeneratorTest, EveryMapKeepsItsShapeAcrossSeeds) {
     TestWorkspace workspace;
     // A longer old file must leave no tail behind.
     workspace.write(path, std::string(30000, '1'));

@@ -1,7 +1,12 @@
 // Reading level files: line ends, ragged rows (parsed from memory), empty,
-// missing and special files, and which file the game scene picks.
+// missing and special files, and which file the game scene picks; a map whose
+// floor picture is missing is not drawn at all; cells outside the rows read as
+// solid even when the map's size says otherwise.
 #include "level/Level.h"
 #include "level/LevelGenerator.h"
+#include "support/SdlSession.h"
+#include "support/SoftwareCanvas.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +25,7 @@ Level load(const std::string& bytes) {
 }
 } // namespace
 
-TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
+TEST(LevelTest, LineEndsOfEitherKindGiveTheSameMap) {
     std::vector<std::string> rows(40);
     for (int r = 0; r < 40; ++r) {
         for (int c = 0; c < 40; ++c) {
@@ -52,7 +57,7 @@ TEST(LevelFile, LineEndsOfEitherKindGiveTheSameMap) {
     }
 }
 
-TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
+TEST(LevelTest, RaggedRowsAndLoneCarriageReturns) {
     // Cells past the last line's length are outside the map.
     Level level = load("1111\r\n11\r\n");
     EXPECT_EQ(level.width, 2.0f);
@@ -77,7 +82,7 @@ TEST(LevelFile, RaggedRowsAndLoneCarriageReturns) {
     EXPECT_TRUE(level.isFloor(2, 0));
 }
 
-TEST(LevelFile, EmptyOrMissingFilesGiveAnEmptyMap) {
+TEST(LevelTest, EmptyOrMissingFilesGiveAnEmptyMap) {
     TestWorkspace workspace;
     workspace.write(handMade, "");
     Level level;
@@ -91,7 +96,7 @@ TEST(LevelFile, EmptyOrMissingFilesGiveAnEmptyMap) {
     EXPECT_TRUE(level.rows.empty());
 }
 
-TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {
+TEST(LevelTest, TheSceneLoadsTheGeneratedLevelFirst) {
     TestWorkspace workspace;
     workspace.write(handMade, "1\r\n");
     EXPECT_EQ(Level::sceneFileName(), handMade);
@@ -102,9 +107,10 @@ TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {
     EXPECT_EQ(Level::generatedFileName(9), "Resources/Data/level9.level");
     std::srand(7);
     LevelGenerator generator;
-    testing::internal::CaptureStdout();
-    generator.generate(Level::generatedFileName(0).c_str());
-    testing::internal::GetCapturedStdout();
+    {
+        const StdoutCapture printed;
+        generator.generate(Level::generatedFileName(0).c_str());
+    }
     EXPECT_EQ(Level::sceneFileName(), "Resources/Data/level0.level");
     Level generated;
     generated.loadFromFile();
@@ -114,7 +120,7 @@ TEST(LevelFile, TheSceneLoadsTheGeneratedLevelFirst) {
     EXPECT_TRUE(generated.isFloor(1, 1));
 }
 
-TEST(LevelFile, OnlyTheFirstRowsAndColumnsAreRead) {
+TEST(LevelTest, OnlyTheFirstRowsAndColumnsAreRead) {
     // 600 lines of 700 cells; line 512, the last one kept, is 300 long.
     std::string text;
     for (int r = 0; r < 600; ++r) {
@@ -129,4 +135,26 @@ TEST(LevelFile, OnlyTheFirstRowsAndColumnsAreRead) {
     // Millions of empty lines: only the first 512 are kept.
     level = load(std::string(size_t{8} << 20, '\n'));
     EXPECT_EQ(level.rows.size(), Level::maxRows);
+}
+
+TEST(LevelTest, WithoutATilePictureNothingIsDrawn) {
+    SdlSession sdl;
+    SoftwareCanvas canvas(40, 40);
+    canvas.clear(Rgb{1, 2, 3});
+    Level level;
+    level.renderer = canvas.renderer();
+    level.tileSize = 8;
+    level.loadFromText("111\r\n111\r\n");
+    level.render(0.0f, 0.0f);
+    EXPECT_EQ(canvas.paintedBox(Rgb{1, 2, 3}), (SDL_Rect{0, 0, 0, 0}));
+}
+
+TEST(LevelTest, OutsideTheRowsIsSolid) {
+    Level level;
+    level.loadFromText("11\r\n11\r\n");
+    EXPECT_TRUE(level.isFloor(1, 1));
+    EXPECT_FALSE(level.isFloor(0, -1));
+    level.height = 5.0f; // a size set by hand, larger than the rows read
+    EXPECT_FALSE(level.isFloor(0, 2));
+    EXPECT_FALSE(level.isFloor(0, 4));
 }

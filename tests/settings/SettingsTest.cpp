@@ -1,4 +1,5 @@
-// Reading and rewriting Resources/Data/Settings.ini.
+// Reading and rewriting Resources/Data/Settings.ini; settings read from text in
+// memory, and the size used when the desktop's cannot be asked for.
 #include "settings/Settings.h"
 #include "support/SdlSession.h"
 #include "support/TestWorkspace.h"
@@ -17,11 +18,8 @@ std::string canonical(unsigned music, unsigned fx, unsigned w, unsigned h, int f
            "\r\nWindowHeight=" + std::to_string(h) + "\r\nFullscreen=" + std::to_string(full);
 }
 
-struct SettingsTest : testing::Test {
-    SdlSession sdl;
-};
-
-TEST_F(SettingsTest, NoFileGivesDefaultsAndCreatesTheFile) {
+TEST(SettingsTest, NoFileGivesDefaultsAndCreatesTheFile) {
+    const SdlSession sdl;
     SDL_DisplayMode desktop{};
     ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &desktop), 0);
     const auto w = static_cast<unsigned>(desktop.w);
@@ -43,7 +41,8 @@ TEST_F(SettingsTest, NoFileGivesDefaultsAndCreatesTheFile) {
     EXPECT_FALSE(noFolder.exists("Resources/Data"));
 }
 
-TEST_F(SettingsTest, ForeignLinesAreDroppedAndValuesKeptAsRead) {
+TEST(SettingsTest, ForeignLinesAreDroppedAndValuesKeptAsRead) {
+    const SdlSession sdl;
     TestWorkspace workspace;
     workspace.write(file,
                     "; by hand\r\n[Video]\r\n\r\nFXVolume=7\r\nName=x\r\nWindowWidth=800px\r\n"
@@ -60,7 +59,8 @@ TEST_F(SettingsTest, ForeignLinesAreDroppedAndValuesKeptAsRead) {
     EXPECT_EQ(workspace.read(file), canonical(10, 20, 640, 480, 0));
 }
 
-TEST_F(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
+TEST(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
+    const SdlSession sdl;
     TestWorkspace workspace;
     // Space before "=" or another case: not the key. Empty, a word, no "=": found, value 0.
     const std::string text = "MusicVolume =50\r\nmusicvolume=40\r\nFXVolume=\r\nWindowWidth\r\n"
@@ -78,6 +78,25 @@ TEST_F(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
     EXPECT_FALSE(Settings::readValue("Volume", value));
     workspace.remove(file);
     EXPECT_FALSE(Settings::readValue("FXVolume", value));
+}
+
+TEST(SettingsTest, MissingKeysTakeDefaultsAndNothingIsWritten) {
+    TestWorkspace workspace;
+    // SDL's video is down, so the desktop size cannot be read.
+    ASSERT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    const Settings settings(std::string_view("[Settings]\r\nFXVolume=7\r\nFullscreen=0\r\n"));
+    EXPECT_EQ(settings.musicVolume, 100u);
+    EXPECT_EQ(settings.fxVolume, 7u);
+    EXPECT_EQ(settings.windowWidth, 800u);
+    EXPECT_EQ(settings.windowHeight, 600u);
+    EXPECT_FALSE(settings.fullscreen);
+    EXPECT_FALSE(workspace.exists(Settings::filePath));
+
+    const Settings empty{std::string_view()};
+    EXPECT_EQ(empty.windowWidth, 800u);
+    EXPECT_EQ(empty.windowHeight, 600u);
+    EXPECT_TRUE(empty.fullscreen);
+    EXPECT_FALSE(workspace.exists(Settings::filePath));
 }
 
 } // namespace

@@ -30,7 +30,7 @@ struct SliderRig : ScreenRig {
 };
 } // namespace
 
-TEST(ButtonSlider, TheMouseOverTheBarSetsThePendingValue) {
+TEST(ButtonSliderTest, TheMouseOverTheBarSetsThePendingValue) {
     SliderRig rig;
     ButtonSlider slider(rig.canvas.renderer(), rig.text, " ", 42, 600.0f, 400.0f);
     EXPECT_EQ(slider.value, 42u);
@@ -56,7 +56,7 @@ TEST(ButtonSlider, TheMouseOverTheBarSetsThePendingValue) {
     EXPECT_FALSE(shifted.isMouseOver(549.9f, 400.0f));
 }
 
-TEST(ButtonSlider, TheKnobShowsTheCommittedValueEvenPastTheBar) {
+TEST(ButtonSliderTest, TheKnobShowsTheCommittedValueEvenPastTheBar) {
     SliderRig rig;
     ButtonSlider slider(rig.canvas.renderer(), rig.text, " ", 30, 600.0f, 400.0f);
     // The knob's centre is 30 px right of the bar's left edge.

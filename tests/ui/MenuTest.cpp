@@ -13,7 +13,7 @@ struct BareMenu final : Menu {
     using Menu::Menu;
 };
 
-TEST(MenuWithoutControls, PressesAreTakenAndNothingIsDrawn) {
+TEST(MenuTest, WithoutControlsPressesAreTakenAndNothingIsDrawn) {
     ScreenRig rig(20, 20);
     rig.canvas.clear(Rgb{1, 2, 3});
     BareMenu menu(rig.canvas.renderer(), rig.input, rig.handler, rig.text, rig.settings);
@@ -35,7 +35,7 @@ TEST(MenuWithoutControls, PressesAreTakenAndNothingIsDrawn) {
     EXPECT_EQ(rig.canvas.paintedBox(Rgb{1, 2, 3}), (SDL_Rect{0, 0, 0, 0}));
 }
 
-TEST(MenuOutsideTheEntries, ActivatingDoesNothing) {
+TEST(MenuTest, OutsideTheEntriesActivatingDoesNothing) {
     ScreenRig rig(64, 64);
     writeBitmap(Button::bitmapPath, 8, 20, [](int, int) { return Rgb{90, 90, 90}; });
     writeBitmap(ButtonSlider::knobPath, 10, 30, [](int, int) { return Rgb{220, 30, 30}; });

@@ -2,6 +2,7 @@
 // slider drags, with the settings file checked after every activation.
 #include "ui/OptionsMenu.h"
 #include "support/ScreenRig.h"
+#include "support/StdoutCapture.h"
 #include "ui/ButtonSlider.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ struct MenuRig : ScreenRig {
 };
 } // namespace
 
-TEST(OptionsMenu, ASizeOffTheListStartsLastAndCannotComeBack) {
+TEST(OptionsMenuTest, ASizeOffTheListStartsLastAndCannotComeBack) {
     MenuRig rig(1000, 800);
     // clang-format off
     const float centres[6][2] = {{600, 400}, {600, 480}, {600, 560},
@@ -83,7 +84,7 @@ TEST(OptionsMenu, ASizeOffTheListStartsLastAndCannotComeBack) {
     EXPECT_EQ(rig.label(2), "640 x 480");
 }
 
-TEST(OptionsMenu, TheResolutionListInOrder) {
+TEST(OptionsMenuTest, TheResolutionListInOrder) {
     MenuRig rig(1000, 800);
     // Sixteen fixed sizes, then the window's own size as entry 16, which the
     // Resolution control shows first and never comes back to.
@@ -108,7 +109,7 @@ TEST(OptionsMenu, TheResolutionListInOrder) {
     }
 }
 
-TEST(OptionsMenu, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
+TEST(OptionsMenuTest, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
     MenuRig rig(1024, 768);
     EXPECT_EQ(rig.menu->resolutionIndex, 3);
     EXPECT_EQ(rig.label(2), "1024 x 768");
@@ -139,21 +140,21 @@ TEST(OptionsMenu, ApplyResizesTheWindowAndLaysTheMenuOutAgain) {
     EXPECT_EQ(rig.menu->selectedIndex(), 4);
 }
 
-TEST(OptionsMenu, FullScreenTogglesAndBackClosesBothSaving) {
+TEST(OptionsMenuTest, FullScreenTogglesAndBackClosesBothSaving) {
     MenuRig rig(1000, 800);
-    testing::internal::CaptureStdout();
+    StdoutCapture printed;
     rig.activate(3);
     EXPECT_TRUE(rig.settings.fullscreen);
     EXPECT_EQ(rig.label(3), "On");
     rig.activate(3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n0\n");
+    EXPECT_EQ(printed.text(), "1\n0\n");
     EXPECT_EQ(rig.label(3), "Off");
     rig.workspace.remove(Settings::filePath);
     rig.activate(5);
     EXPECT_TRUE(rig.menu->closeRequested);
 }
 
-TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
+TEST(OptionsMenuTest, SlidersCommitOnReturnAndWhileDragged) {
     MenuRig rig(1000, 800);
     // Hovering alone changes nothing that is kept; Return commits once.
     rig.input.mouseX = 560.0f;
@@ -185,7 +186,7 @@ TEST(OptionsMenu, SlidersCommitOnReturnAndWhileDragged) {
     rig.expectFileMatches();
 }
 
-TEST(OptionsMenu, AnOversizedStoredSizeIsCutInItsLabel) {
+TEST(OptionsMenuTest, AnOversizedStoredSizeIsCutInItsLabel) {
     {
         MenuRig rig(10000, 1000);
         rig.activate(4);
