@@ -4,7 +4,8 @@
 // (normally Resources/Assets); given ICON_DIR (normally packaging/icons), also
 // the desktop icon as quarrow-SIZE.png in each installed size. The output is
 // the same, byte for byte, on every run.
-#include "painters.hpp"
+#include "ImageFiles.h"
+#include "Painters.h"
 
 #include <exception>
 #include <iostream>
@@ -14,32 +15,32 @@ namespace {
 
 struct Asset {
     const char* fileName;
-    paint::Image (*painter)();
+    Image (*painter)();
 };
 
-constexpr Asset kAssets[] = {
-    {"Button.bmp", paint::paintButton},           // menu buttons and slider bars
-    {"Slider.bmp", paint::paintSliderKnob},       // slider knob
-    {"Level1Tiles.bmp", paint::paintFloorTile},   // floor cell of the map
-    {"Player.bmp", paint::paintPlayerSheet},      // the player's walk frames
-    {"ParticleBitmap.bmp", paint::paintParticle}, // particle field
+constexpr Asset assetFiles[] = {
+    {"Button.bmp", paintButton},           // menu buttons and slider bars
+    {"Slider.bmp", paintSliderKnob},       // slider knob
+    {"Level1Tiles.bmp", paintFloorTile},   // floor cell of the map
+    {"Player.bmp", paintPlayerSheet},      // the player's walk frames
+    {"ParticleBitmap.bmp", paintParticle}, // particle field
 };
 
 // The icon sizes the desktop theme gets.
-constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+constexpr int iconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
-using Writer = bool (*)(const paint::Image&, const std::string&, std::string&);
+using Writer = bool (*)(const Image&, const std::string&, std::string&);
 
 // Paints one picture and writes it; reports any failure on standard error.
 template <typename Paint> bool writePicture(const std::string& path, Paint paintIt, Writer write) {
     try {
-        const paint::Image image = paintIt();
+        const Image image = paintIt();
         std::string error;
         if (!write(image, path, error)) {
             std::cerr << error << '\n';
             return false;
         }
-        std::cout << path << " (" << image.width() << " x " << image.height() << ")\n";
+        std::cout << path << " (" << image.width << " x " << image.height << ")\n";
         return true;
     } catch (const std::exception& e) {
         std::cerr << path << ": " << e.what() << '\n';
@@ -55,17 +56,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string assets = argv[1];
-    for (const Asset& asset : kAssets) {
-        if (!writePicture(assets + "/" + asset.fileName, asset.painter, paint::writeBmp)) {
+    for (const Asset& asset : assetFiles) {
+        if (!writePicture(assets + "/" + asset.fileName, asset.painter, writeBmp)) {
             return 1;
         }
     }
     if (argc == 3) {
         const std::string icons = argv[2];
-        for (const int size : kIconSizes) {
+        for (const int size : iconSizes) {
             const std::string path = icons + "/quarrow-" + std::to_string(size) + ".png";
             if (!writePicture(
-                    path, [size] { return paint::paintIcon(size); }, paint::writePng)) {
+                    path, [size] { return paintIcon(size); }, writePng)) {
                 return 1;
             }
         }

@@ -1,20 +1,18 @@
 // The desktop icon: the player, facing the viewer, on the dungeon floor inside
 // a rounded frame. Built from the same sheet and tile the game draws, so the
 // icon shows exactly the figure a player will walk around with.
-#include "painters.hpp"
+#include "Painters.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
-namespace paint {
-
 namespace {
 
-constexpr int kFrameW = 25; // one frame of the player's sheet
-constexpr int kFrameH = 32;
-constexpr int kDownRow = 3; // the sheet's row for facing down, towards the viewer
+constexpr int frameWidth = 25; // one frame of the player's sheet
+constexpr int frameHeight = 32;
+constexpr int downRow = 3; // the sheet's row for facing down, towards the viewer
 
 struct Box {
     int x0, y0, x1, y1; // inclusive
@@ -22,10 +20,10 @@ struct Box {
 
 // The painted part of one frame of the sheet.
 Box opaqueBox(const Image& sheet, int left, int top) {
-    Box box{kFrameW, kFrameH, -1, -1};
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
-            if (!(sheet.at(left + x, top + y) == kTransparent)) {
+    Box box{frameWidth, frameHeight, -1, -1};
+    for (int y = 0; y < frameHeight; ++y) {
+        for (int x = 0; x < frameWidth; ++x) {
+            if (!(sheet.at(left + x, top + y) == transparent)) {
                 box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x),
                        std::max(box.y1, y)};
             }
@@ -47,7 +45,7 @@ float roundedSquareDistance(float px, float py, float size, float radius) {
 // The floor tile shrunk (or grown) to `size`, each pixel the mean of the tile
 // pixels it covers, so small icons keep the stones' tone without sparkle.
 Rgb floorAt(const Image& tile, int x, int y, int size) {
-    const int n = tile.width();
+    const int n = tile.width;
     const int tx0 = x * n / size;
     const int ty0 = y * n / size;
     const int tx1 = std::max(tx0 + 1, (x + 1) * n / size);
@@ -72,7 +70,7 @@ Rgb floorAt(const Image& tile, int x, int y, int size) {
 Image paintLargeIcon(int size) {
     const Image tile = paintFloorTile();
     const Image sheet = paintPlayerSheet();
-    const int frameTop = kDownRow * kFrameH;
+    const int frameTop = downRow * frameHeight;
     const Box figure = opaqueBox(sheet, 0, frameTop);
     const int figureW = figure.x1 - figure.x0 + 1;
     const int figureH = figure.y1 - figure.y0 + 1;
@@ -89,7 +87,7 @@ Image paintLargeIcon(int size) {
     const auto s = static_cast<float>(size);
     const float radius = s * 0.18f;
     const float rim = std::max(1.0f, s / 32.0f);
-    Image icon(size, size, kTransparent);
+    Image icon(size, size, transparent);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const float px = static_cast<float>(x) + 0.5f;
@@ -124,7 +122,7 @@ Image paintLargeIcon(int size) {
     for (int y = figure.y0; y <= figure.y1; ++y) {
         for (int x = figure.x0; x <= figure.x1; ++x) {
             const Rgb c = sheet.at(x, frameTop + y);
-            if (c == kTransparent) {
+            if (c == transparent) {
                 continue;
             }
             for (int dy = 0; dy < pixel; ++dy) {
@@ -140,8 +138,8 @@ Image paintLargeIcon(int size) {
 // `large` shrunk by `factor`: each pixel the mean of the painted pixels it
 // covers, or clear where most of them are clear.
 Image shrink(const Image& large, int factor) {
-    const int size = large.width() / factor;
-    Image small(size, size, kTransparent);
+    const int size = large.width / factor;
+    Image small(size, size, transparent);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             int r = 0;
@@ -151,7 +149,7 @@ Image shrink(const Image& large, int factor) {
             for (int dy = 0; dy < factor; ++dy) {
                 for (int dx = 0; dx < factor; ++dx) {
                     const Rgb c = large.at(x * factor + dx, y * factor + dy);
-                    if (!(c == kTransparent)) {
+                    if (!(c == transparent)) {
                         r += c.r;
                         g += c.g;
                         b += c.b;
@@ -181,5 +179,3 @@ Image paintIcon(int size) {
     // whole sprite pixels.
     return shrink(paintLargeIcon(size * 2), 2);
 }
-
-} // namespace paint

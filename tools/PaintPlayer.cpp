@@ -3,7 +3,7 @@
 // Frames are painted with palette letters ('.' is see-through) and turned into
 // colours at the end, so the body parts stay readable as little pictures here.
 // The game shows each 25 x 32 frame four times larger, so every pixel counts.
-#include "painters.hpp"
+#include "Painters.h"
 
 #include <algorithm>
 #include <array>
@@ -12,24 +12,22 @@
 #include <string>
 #include <vector>
 
-namespace paint {
-
 namespace {
 
-constexpr int kFrameW = 25;
-constexpr int kFrameH = 32;
-constexpr char kClear = '.';
+constexpr int frameWidth = 25;
+constexpr int frameHeight = 32;
+constexpr char clearLetter = '.';
 
-using Frame = std::array<std::array<char, kFrameW>, kFrameH>;
+using Frame = std::array<std::array<char, frameWidth>, frameHeight>;
 using Pattern = std::vector<const char*>;
 
 struct PaletteEntry {
-    char letter = kClear;
+    char letter = clearLetter;
     Rgb colour;
 };
 
-const std::array<PaletteEntry, 17> kPalette{{
-    {kClear, kTransparent},
+const std::array<PaletteEntry, 17> paletteColours{{
+    {clearLetter, transparent},
     {'o', {40, 28, 36}},    // outline
     {'e', {30, 26, 48}},    // eyes
     {'h', {134, 78, 40}},   // hair
@@ -49,7 +47,7 @@ const std::array<PaletteEntry, 17> kPalette{{
 }};
 
 Rgb paletteColour(char letter) {
-    for (const PaletteEntry& entry : kPalette) {
+    for (const PaletteEntry& entry : paletteColours) {
         if (entry.letter == letter) {
             return entry.colour;
         }
@@ -57,10 +55,10 @@ Rgb paletteColour(char letter) {
     throw std::invalid_argument(std::string("no colour for palette letter ") + letter);
 }
 
-// Heads, 11 x 10, stamped with their top-left corner at column 7, row kHeadTop.
+// Heads, 11 x 10, stamped with their top-left corner at column 7, row headTopRow.
 // Each pattern is a picture, one string per pixel row, so keep the formatter out.
 // clang-format off
-const Pattern kHeadFront{
+const Pattern headFront{
     "..hhhhhhh..",
     ".hHHHhhhhh.",
     "hHHhhhhhhhd",
@@ -73,7 +71,7 @@ const Pattern kHeadFront{
     "..SSSSSSS..",
 };
 
-const Pattern kHeadBack{
+const Pattern headBack{
     "..hhhhhhh..",
     ".hHHHhhhhh.",
     "hHHhhhhhhhd",
@@ -87,7 +85,7 @@ const Pattern kHeadBack{
 };
 
 // Facing right; the nose pokes out of the last column.
-const Pattern kHeadSide{
+const Pattern headSide{
     "..hhhhhh...",
     ".hHHHhhhh..",
     "hHHhhhhhhh.",
@@ -104,13 +102,13 @@ const Pattern kHeadSide{
 Frame blankFrame() {
     Frame f;
     for (auto& row : f) {
-        row.fill(kClear);
+        row.fill(clearLetter);
     }
     return f;
 }
 
 bool inside(int x, int y) {
-    return x >= 0 && y >= 0 && x < kFrameW && y < kFrameH;
+    return x >= 0 && y >= 0 && x < frameWidth && y < frameHeight;
 }
 
 void fill(Frame& f, int x0, int y0, int x1, int y1, char c) {
@@ -128,7 +126,7 @@ void stamp(Frame& f, const Pattern& pattern, int left, int top) {
         for (int col = 0; pattern[row][col] != '\0'; ++col) {
             const int x = left + col;
             const int y = top + static_cast<int>(row);
-            if (pattern[row][col] != kClear && inside(x, y)) {
+            if (pattern[row][col] != clearLetter && inside(x, y)) {
                 f[y][x] = pattern[row][col];
             }
         }
@@ -153,24 +151,25 @@ void limb(Frame& f, int xTop, int yTop, int xBottom, int yBottom, int width, cha
 // Paints `layer` over `base`. Where the layer borders something already painted,
 // that neighbour becomes `line`, so a limb in front of the body stays distinct.
 void overlay(Frame& base, const Frame& layer, char line) {
-    static const std::array<std::array<int, 2>, 4> kNeighbours{{{1, 0}, {-1, 0}, {0, 1}, {0, -1}}};
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
-            if (layer[y][x] == kClear) {
+    static const std::array<std::array<int, 2>, 4> neighbourOffsets{
+        {{1, 0}, {-1, 0}, {0, 1}, {0, -1}}};
+    for (int y = 0; y < frameHeight; ++y) {
+        for (int x = 0; x < frameWidth; ++x) {
+            if (layer[y][x] == clearLetter) {
                 continue;
             }
-            for (const auto& n : kNeighbours) {
+            for (const auto& n : neighbourOffsets) {
                 const int nx = x + n[0];
                 const int ny = y + n[1];
-                if (inside(nx, ny) && layer[ny][nx] == kClear && base[ny][nx] != kClear) {
+                if (inside(nx, ny) && layer[ny][nx] == clearLetter && base[ny][nx] != clearLetter) {
                     base[ny][nx] = line;
                 }
             }
         }
     }
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
-            if (layer[y][x] != kClear) {
+    for (int y = 0; y < frameHeight; ++y) {
+        for (int x = 0; x < frameWidth; ++x) {
+            if (layer[y][x] != clearLetter) {
                 base[y][x] = layer[y][x];
             }
         }
@@ -181,15 +180,15 @@ void overlay(Frame& base, const Frame& layer, char line) {
 // the corners the way hand-drawn sprites do).
 void outline(Frame& f) {
     const Frame before = f;
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
-            if (before[y][x] != kClear) {
+    for (int y = 0; y < frameHeight; ++y) {
+        for (int x = 0; x < frameWidth; ++x) {
+            if (before[y][x] != clearLetter) {
                 continue;
             }
-            const bool touches = (x > 0 && before[y][x - 1] != kClear) ||
-                                 (x + 1 < kFrameW && before[y][x + 1] != kClear) ||
-                                 (y > 0 && before[y - 1][x] != kClear) ||
-                                 (y + 1 < kFrameH && before[y + 1][x] != kClear);
+            const bool touches = (x > 0 && before[y][x - 1] != clearLetter) ||
+                                 (x + 1 < frameWidth && before[y][x + 1] != clearLetter) ||
+                                 (y > 0 && before[y - 1][x] != clearLetter) ||
+                                 (y + 1 < frameHeight && before[y + 1][x] != clearLetter);
             if (touches) {
                 f[y][x] = 'o';
             }
@@ -205,7 +204,7 @@ struct Step {
     bool liftA; // on a passing step: which leg is the one swinging through
 };
 
-constexpr std::array<Step, 4> kWalk{{
+constexpr std::array<Step, 4> walkSteps{{
     {0, +1, false},
     {-1, 0, false},
     {0, -1, false},
@@ -214,19 +213,19 @@ constexpr std::array<Step, 4> kWalk{{
 
 // Rows of the standing figure. On the passing steps everything above the hips
 // rises by `bob` while the planted boot stays on the ground.
-constexpr int kHeadTop = 3;
-constexpr int kShoulder = 13;
-constexpr int kBelt = 18;
-constexpr int kHip = 21;
-constexpr int kGround = 29; // lowest row of a planted boot
+constexpr int headTopRow = 3;
+constexpr int shoulderRow = 13;
+constexpr int beltRow = 18;
+constexpr int hipRow = 21;
+constexpr int groundRow = 29; // lowest row of a planted boot
 
 // Bottom row of a leg's boot, seen from the front or back.
 int frontFootRow(const Step& step, bool legA) {
     if (step.swing == 0) {
-        return step.liftA == legA ? kGround - 2 : kGround;
+        return step.liftA == legA ? groundRow - 2 : groundRow;
     }
     const bool forward = (step.swing > 0) == legA;
-    return forward ? kGround : kGround - 1; // the trailing heel comes up
+    return forward ? groundRow : groundRow - 1; // the trailing heel comes up
 }
 
 // Front and back views share the body; the back shows hair and the backpack
@@ -238,42 +237,42 @@ Frame paintFrontOrBack(const Step& step, bool back) {
     for (const bool legA : {true, false}) {
         const int x0 = legA ? 9 : 13;
         const int bottom = frontFootRow(step, legA);
-        fill(f, x0, kHip + b, x0 + 2, bottom - 3, 'p');
+        fill(f, x0, hipRow + b, x0 + 2, bottom - 3, 'p');
         fill(f, x0, bottom - 2, x0 + 2, bottom, 'k');
         const int toe = legA ? x0 - 1 : x0 + 3; // boots turn slightly outward
         fill(f, toe, bottom - 1, toe, bottom, 'k');
     }
 
     // Tunic, lit on the left, belted, its hem covering the hips.
-    fill(f, 8, kShoulder + b, 16, kHip - 1 + b, 't');
-    fill(f, 8, kShoulder + b, 9, kBelt - 1 + b, 'T');
-    fill(f, 15, kShoulder + b, 16, kHip - 1 + b, 'u');
-    fill(f, 8, kBelt + b, 16, kBelt + b, 'b');
+    fill(f, 8, shoulderRow + b, 16, hipRow - 1 + b, 't');
+    fill(f, 8, shoulderRow + b, 9, beltRow - 1 + b, 'T');
+    fill(f, 15, shoulderRow + b, 16, hipRow - 1 + b, 'u');
+    fill(f, 8, beltRow + b, 16, beltRow + b, 'b');
     if (back) {
         Frame pack = blankFrame();
-        fill(pack, 10, kShoulder + 1 + b, 14, kBelt - 1 + b, 'k');
-        fill(pack, 10, kShoulder + 1 + b, 14, kShoulder + 2 + b, 'b'); // flap
-        fill(pack, 10, kBelt - 1 + b, 14, kBelt - 1 + b, 'K');
-        pack[kShoulder + 2 + b][12] = 'g'; // clasp
+        fill(pack, 10, shoulderRow + 1 + b, 14, beltRow - 1 + b, 'k');
+        fill(pack, 10, shoulderRow + 1 + b, 14, shoulderRow + 2 + b, 'b'); // flap
+        fill(pack, 10, beltRow - 1 + b, 14, beltRow - 1 + b, 'K');
+        pack[shoulderRow + 2 + b][12] = 'g'; // clasp
         overlay(f, pack, 'u');
     } else {
-        fill(f, 11, kShoulder + b, 13, kShoulder + b, 'S'); // open collar
-        f[kShoulder + 1 + b][12] = 'S';
-        for (int i = 0; i < kBelt - kShoulder; ++i) {
-            f[kShoulder + b + i][15 - i] = 'b'; // the pack's strap, shoulder to belt
+        fill(f, 11, shoulderRow + b, 13, shoulderRow + b, 'S'); // open collar
+        f[shoulderRow + 1 + b][12] = 'S';
+        for (int i = 0; i < beltRow - shoulderRow; ++i) {
+            f[shoulderRow + b + i][15 - i] = 'b'; // the pack's strap, shoulder to belt
         }
-        f[kBelt + b][12] = 'g';
+        f[beltRow + b][12] = 'g';
     }
-    stamp(f, back ? kHeadBack : kHeadFront, 7, kHeadTop + b);
+    stamp(f, back ? headBack : headFront, 7, headTopRow + b);
 
     // Arms: the one swinging forward is foreshortened by a pixel.
     for (const bool armA : {true, false}) {
         const bool forward = step.swing != 0 && (step.swing > 0) != armA;
         const int x0 = armA ? 6 : 17;
-        const int hand = kHip - 2 + b - (forward ? 1 : 0);
+        const int hand = hipRow - 2 + b - (forward ? 1 : 0);
         Frame arm = blankFrame();
-        fill(arm, x0, kShoulder + b, x0 + 1, kShoulder + 3 + b, armA ? 'T' : 'u');
-        fill(arm, x0, kShoulder + 4 + b, x0 + 1, hand, armA ? 's' : 'S');
+        fill(arm, x0, shoulderRow + b, x0 + 1, shoulderRow + 3 + b, armA ? 'T' : 'u');
+        fill(arm, x0, shoulderRow + 4 + b, x0 + 1, hand, armA ? 's' : 'S');
         overlay(f, arm, 'u');
     }
 
@@ -288,11 +287,11 @@ Frame paintSide(const Step& step) {
     const int b = step.bob;
 
     auto paintLeg = [&](Frame& target, bool legA, char cloth, char boot) {
-        const int hip = kHip + b;
+        const int hip = hipRow + b;
         if (step.swing == 0 && step.liftA == legA) {
             // Swinging through: knee forward, foot tucked under it, toe down.
             const int knee = hip + 3;
-            const int bottom = kGround - 2;
+            const int bottom = groundRow - 2;
             limb(target, 12, hip, 14, knee, 3, cloth, bottom - 1, boot);
             limb(target, 14, knee, 12, bottom, 3, cloth, bottom - 1, boot);
             return;
@@ -301,14 +300,14 @@ Frame paintSide(const Step& step) {
         if (step.swing != 0) {
             x = (step.swing > 0) == legA ? 15 : 9;
         }
-        limb(target, 12, hip, x, kGround, 3, cloth, kGround - 2, boot);
-        fill(target, x + 2, kGround - 1, x + 2, kGround, boot); // toe points forward
+        limb(target, 12, hip, x, groundRow, 3, cloth, groundRow - 2, boot);
+        fill(target, x + 2, groundRow - 1, x + 2, groundRow, boot); // toe points forward
     };
     auto paintArm = [&](Frame& target, bool near, char sleeve, char skin) {
         // The near arm swings against the near leg; the far arm mirrors it.
         const int reach = near ? -4 * step.swing : 4 * step.swing;
-        limb(target, 12, kShoulder + b, 12 + reach, kHip - 2 + b, 2, sleeve, kShoulder + 4 + b,
-             skin);
+        limb(target, 12, shoulderRow + b, 12 + reach, hipRow - 2 + b, 2, sleeve,
+             shoulderRow + 4 + b, skin);
     };
 
     paintArm(f, false, 'u', 'S');
@@ -319,15 +318,15 @@ Frame paintSide(const Step& step) {
     overlay(f, nearLeg, 'o');
 
     // The backpack rides behind the shoulders.
-    fill(f, 6, kShoulder + 1 + b, 8, kBelt - 1 + b, 'k');
-    fill(f, 6, kShoulder + 1 + b, 8, kShoulder + 1 + b, 'b');
-    fill(f, 6, kBelt - 1 + b, 8, kBelt - 1 + b, 'K');
+    fill(f, 6, shoulderRow + 1 + b, 8, beltRow - 1 + b, 'k');
+    fill(f, 6, shoulderRow + 1 + b, 8, shoulderRow + 1 + b, 'b');
+    fill(f, 6, beltRow - 1 + b, 8, beltRow - 1 + b, 'K');
 
-    fill(f, 9, kShoulder + b, 15, kHip - 1 + b, 't');
-    fill(f, 9, kShoulder + b, 10, kBelt - 1 + b, 'T');
-    fill(f, 15, kShoulder + b, 15, kHip - 1 + b, 'u');
-    fill(f, 9, kBelt + b, 15, kBelt + b, 'b');
-    stamp(f, kHeadSide, 7, kHeadTop + b);
+    fill(f, 9, shoulderRow + b, 15, hipRow - 1 + b, 't');
+    fill(f, 9, shoulderRow + b, 10, beltRow - 1 + b, 'T');
+    fill(f, 15, shoulderRow + b, 15, hipRow - 1 + b, 'u');
+    fill(f, 9, beltRow + b, 15, beltRow + b, 'b');
+    stamp(f, headSide, 7, headTopRow + b);
 
     Frame nearArm = blankFrame();
     paintArm(nearArm, true, 't', 's');
@@ -348,17 +347,17 @@ Frame mirrored(const Frame& f) {
 } // namespace
 
 Image paintPlayerSheet() {
-    Image sheet(kFrameW * 4, kFrameH * 4, kTransparent);
+    Image sheet(frameWidth * 4, frameHeight * 4, transparent);
     for (int column = 0; column < 4; ++column) {
-        const Step& step = kWalk[static_cast<std::size_t>(column)];
+        const Step& step = walkSteps[static_cast<std::size_t>(column)];
         const Frame right = paintSide(step);
         // Rows follow the game's facings: left, up, right, down.
         const std::array<Frame, 4> rows{mirrored(right), paintFrontOrBack(step, true), right,
                                         paintFrontOrBack(step, false)};
         for (int row = 0; row < 4; ++row) {
-            for (int y = 0; y < kFrameH; ++y) {
-                for (int x = 0; x < kFrameW; ++x) {
-                    sheet.set(column * kFrameW + x, row * kFrameH + y,
+            for (int y = 0; y < frameHeight; ++y) {
+                for (int x = 0; x < frameWidth; ++x) {
+                    sheet.set(column * frameWidth + x, row * frameHeight + y,
                               paletteColour(rows[static_cast<std::size_t>(row)][y][x]));
                 }
             }
@@ -366,5 +365,3 @@ Image paintPlayerSheet() {
     }
     return sheet;
 }
-
-} // namespace paint

@@ -1,9 +1,6 @@
-// One function per bitmap the game loads from Resources/Assets.
 #pragma once
-
-#include "canvas.hpp"
-
-namespace paint {
+// One function per bitmap the game loads from Resources/Assets, and the icon.
+#include "Image.h"
 
 // Menu button background; stretched sideways by the game, tinted green when selected.
 Image paintButton();
@@ -23,5 +20,3 @@ Image paintParticle();
 // The desktop icon, `size` pixels square: the player standing on the floor
 // inside a rounded frame. Sizes from 16 up.
 Image paintIcon(int size);
-
-} // namespace paint

@@ -1,10 +1,8 @@
 // Menu pieces: the button background, the slider knob and the particle dot.
-#include "painters.hpp"
+#include "Painters.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace paint {
 
 namespace {
 
@@ -45,7 +43,7 @@ float facingLight(int x, int y, int w, int h) {
 // gradient. Nothing varies along x inside the face, so horizontal stretching
 // keeps it clean.
 Image paintPanel(int w, int h, const PanelStyle& style) {
-    Image img(w, h, kTransparent);
+    Image img(w, h, transparent);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const float d = roundedRectDistance(x, y, w, h, style.radius);
@@ -84,10 +82,10 @@ Image paintButton() {
                            Rgb{84, 94, 116}};
     Image img = paintPanel(48, 32, style);
     // A soft sheen band just under the top rim gives the face some volume.
-    for (int x = 0; x < img.width(); ++x) {
+    for (int x = 0; x < img.width; ++x) {
         for (int y = 2; y < 7; ++y) {
             const Rgb c = img.at(x, y);
-            if (roundedRectDistance(x, y, img.width(), img.height(), style.radius) < -2.0f) {
+            if (roundedRectDistance(x, y, img.width, img.height, style.radius) < -2.0f) {
                 img.set(x, y, lighten(c, 18 - 3 * (y - 2)));
             }
         }
@@ -118,7 +116,7 @@ Image paintSliderKnob() {
 
 Image paintParticle() {
     const int size = 8;
-    Image img(size, size, kTransparent);
+    Image img(size, size, transparent);
     const Rgb core{255, 253, 236};
     const Rgb rim{250, 196, 96};
     for (int y = 0; y < size; ++y) {
@@ -133,5 +131,3 @@ Image paintParticle() {
     }
     return img;
 }
-
-} // namespace paint

@@ -3,18 +3,17 @@
 // Everything is computed on a 128 x 128 torus: stones that run off one edge
 // continue on the opposite edge, and the noise lattices wrap, so a grid of
 // tiles shows no seams.
-#include "painters.hpp"
+#include "Painters.h"
+#include "Rng.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
 
-namespace paint {
-
 namespace {
 
-constexpr int kTile = 128;
+constexpr int tileSize = 128;
 
 // One course of stones: its rows and the x positions of the joints between
 // stones. The last stone runs from the last joint across the right edge to the
@@ -25,15 +24,15 @@ struct Course {
     std::vector<int> joints;
 };
 
-const std::array<Course, 3> kCourses{{
+const std::array<Course, 3> stoneCourses{{
     {0, 42, {6, 50, 92}},
     {42, 86, {28, 76}},
-    {86, kTile, {14, 60, 104}},
+    {86, tileSize, {14, 60, 104}},
 }};
 
 struct Stone {
     int id;     // distinct per stone, used to vary colour
-    float left; // unwrapped, may exceed kTile
+    float left; // unwrapped, may exceed tileSize
     float right;
     float top;
     float bottom;
@@ -46,7 +45,7 @@ struct Hit {
 
 Hit stoneAt(int x, int y) {
     int id = 0;
-    for (const Course& course : kCourses) {
+    for (const Course& course : stoneCourses) {
         const int n = static_cast<int>(course.joints.size());
         if (y < course.top || y >= course.bottom) {
             id += n;
@@ -56,9 +55,9 @@ Hit stoneAt(int x, int y) {
             const int left = course.joints[static_cast<std::size_t>(i)];
             int right = course.joints[static_cast<std::size_t>((i + 1) % n)];
             if (right <= left) {
-                right += kTile;
+                right += tileSize;
             }
-            const int ux = x < left ? x + kTile : x;
+            const int ux = x < left ? x + tileSize : x;
             if (ux >= left && ux < right) {
                 return {{id + i, static_cast<float>(left), static_cast<float>(right),
                          static_cast<float>(course.top), static_cast<float>(course.bottom)},
@@ -95,8 +94,8 @@ Rgb stoneBase(int id) {
 
 // Sum of two wrapping noise octaves, centred on zero, roughly -1..1.
 float mottling(float x, float y) {
-    return (tiledNoise(x, y, 32, kTile, 11) - 0.5f) * 1.2f +
-           (tiledNoise(x, y, 8, kTile, 12) - 0.5f) * 0.8f;
+    return (tiledNoise(x, y, 32, tileSize, 11) - 0.5f) * 1.2f +
+           (tiledNoise(x, y, 8, tileSize, 12) - 0.5f) * 0.8f;
 }
 
 Rgb shadeStone(const Hit& hit, int x, int y) {
@@ -104,7 +103,7 @@ Rgb shadeStone(const Hit& hit, int x, int y) {
     const float py = static_cast<float>(y) + 0.5f;
     // Chip the edges a little so the stones look hand-cut, not machined.
     const float chip =
-        (tiledNoise(static_cast<float>(x), static_cast<float>(y), 8, kTile, 21) - 0.5f) * 1.4f;
+        (tiledNoise(static_cast<float>(x), static_cast<float>(y), 8, tileSize, 21) - 0.5f) * 1.4f;
     const float d = edgeDistance(hit.stone, px, py) + chip;
 
     const float grain = (latticeValue(x, y, 31) - 0.5f) * 10.0f;
@@ -135,7 +134,7 @@ Rgb shadeStone(const Hit& hit, int x, int y) {
 }
 
 int wrapTile(int v) {
-    return ((v % kTile) + kTile) % kTile;
+    return ((v % tileSize) + tileSize) % tileSize;
 }
 
 // True inside a stone's face, clear of its bevelled rim and of the mortar.
@@ -170,8 +169,8 @@ void crack(Image& img, int startX, int startY, int length, std::uint32_t seed) {
 void flecks(Image& img) {
     Rng rng(0x5eed5U);
     for (int i = 0; i < 90; ++i) {
-        const int x = rng.range(0, kTile - 1);
-        const int y = rng.range(0, kTile - 1);
+        const int x = rng.range(0, tileSize - 1);
+        const int y = rng.range(0, tileSize - 1);
         const bool bright = rng.unit() < 0.4f;
         if (!onStoneFace(x, y)) {
             continue; // keep the mortar lines and rims clean
@@ -183,9 +182,9 @@ void flecks(Image& img) {
 } // namespace
 
 Image paintFloorTile() {
-    Image img(kTile, kTile, Rgb{});
-    for (int y = 0; y < kTile; ++y) {
-        for (int x = 0; x < kTile; ++x) {
+    Image img(tileSize, tileSize, Rgb{});
+    for (int y = 0; y < tileSize; ++y) {
+        for (int x = 0; x < tileSize; ++x) {
             img.set(x, y, shadeStone(stoneAt(x, y), x, y));
         }
     }
@@ -194,5 +193,3 @@ Image paintFloorTile() {
     flecks(img);
     return img;
 }
-
-} // namespace paint
