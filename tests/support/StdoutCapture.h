@@ -1,6 +1,7 @@
 #pragma once
 // What the game prints to standard output while one of these is live: made to
-// start capturing, asked once for the text, which ends the capture.
+// start capturing, asked once for the text, which ends the capture (as its end
+// does, the text then dropped).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +13,7 @@ class StdoutCapture {
     StdoutCapture() { testing::internal::CaptureStdout(); }
     ~StdoutCapture() {
         if (capturing) {
-            testing::internal::GetCapturedStdout();
+            text();
         }
     }
     StdoutCapture(const StdoutCapture&) = delete;
