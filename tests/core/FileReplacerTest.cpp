@@ -186,12 +186,6 @@ TEST(FileReplacerTest, AnotherUsersFileInAFolderThatCannotBeListedIsReplaced) {
     EXPECT_EQ(entries("Resources/Data"), 1u);
 }
 
-} // namespace
-
-namespace {
-
-namespace fs = std::filesystem;
-
 // Replaces a file in a read-only folder, as another user when run by root
 // (root writes through any mode bits), with files limited to `sizeLimit` bytes.
 bool replaceInReadOnlyFolder(const TestWorkspace& workspace, const char* path,

@@ -165,10 +165,9 @@ void setField(std::string& bytes, size_t at, uint32_t value, int count) {
 }
 
 std::string loadReport(SoftwareCanvas& canvas, Sprite& sprite) {
-    testing::internal::CaptureStdout();
+    StdoutCapture output;
     sprite.load(canvas.renderer(), path);
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
+    return output.text();
 }
 
 TEST_F(SpriteTest, PixelRowsTheFileCannotHoldAreRefusedUnlessCompressed) {
