@@ -24,11 +24,11 @@ class BareOptionsMenu {
     };
     struct Control {
         BareBitmap background;
-        SDL_Rect backgroundBox;
+        SDL_Rect backgroundBox{};
         std::string label;
-        SDL_Point labelCorner;
+        SDL_Point labelCorner{};
         BareBitmap knob;
-        SDL_Rect knobBox;
+        SDL_Rect knobBox{};
     };
 
     void addButton(const char* measuredLabel, std::string shownLabel, float x, float y);
