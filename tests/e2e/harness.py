@@ -107,31 +107,22 @@ class Image:
         base = y * self.width * 3
         return self.data[base + x0 * 3 : base + x1 * 3]
 
+    def hits(self, pred, region=None):
+        """(x, y) of each pixel in the region (x, y, w, h; the whole picture by default) where pred(r, g, b)."""
+        rx, ry, rw, rh = region or (0, 0, self.width, self.height)
+        x0 = max(rx, 0)
+        for y in range(max(ry, 0), min(ry + rh, self.height)):
+            row = self.row(y, x0, min(rx + rw, self.width))
+            yield from ((x0 + i // 3, y) for i in range(0, len(row), 3) if pred(row[i], row[i + 1], row[i + 2]))
+
     def bbox(self, pred, region=None):
-        """Bounding box (x0, y0, x1, y1), inclusive, of the pixels for which pred(r, g, b) holds."""
-        rx, ry, rw, rh = region if region else (0, 0, self.width, self.height)
-        rx0, ry0 = max(rx, 0), max(ry, 0)
-        rx1, ry1 = min(rx + rw, self.width), min(ry + rh, self.height)
-        x0 = y0 = 1 << 30
-        x1 = y1 = -1
-        for y in range(ry0, ry1):
-            row = self.row(y, rx0, rx1)
-            for i in range(0, len(row), 3):
-                if pred(row[i], row[i + 1], row[i + 2]):
-                    x = rx0 + i // 3
-                    x0, x1 = min(x0, x), max(x1, x)
-                    y0, y1 = min(y0, y), max(y1, y)
-        return None if x1 < 0 else (x0, y0, x1, y1)
+        """Bounding box (x0, y0, x1, y1), inclusive, of the pixels for which pred holds, or None."""
+        points = list(self.hits(pred, region))
+        xs, ys = [p[0] for p in points], [p[1] for p in points]
+        return (min(xs), min(ys), max(xs), max(ys)) if points else None
 
     def count(self, pred, region=None):
-        rx, ry, rw, rh = region if region else (0, 0, self.width, self.height)
-        n = 0
-        for y in range(max(ry, 0), min(ry + rh, self.height)):
-            row = self.row(y, max(rx, 0), min(rx + rw, self.width))
-            for i in range(0, len(row), 3):
-                if pred(row[i], row[i + 1], row[i + 2]):
-                    n += 1
-        return n
+        return sum(1 for _ in self.hits(pred, region))
 
 
 def parse_ppm(blob):
@@ -190,25 +181,6 @@ def green_centre(img):
 
 def near(point, expected, tol=2.0):
     return point is not None and abs(point[0] - expected[0]) <= tol and abs(point[1] - expected[1]) <= tol
-
-
-def row_bands(img, pred, region):
-    """Runs of consecutive rows in `region` that hold at least one pixel matching pred: [(y0, y1)]."""
-    rx, ry, rw, rh = region
-    bands, start, last = [], None, None
-    for y in range(ry, ry + rh):
-        row = img.row(y, rx, rx + rw)
-        hit = any(pred(row[i], row[i + 1], row[i + 2]) for i in range(0, len(row), 3))
-        if hit:
-            if start is None:
-                start = y
-            last = y
-        elif start is not None:
-            bands.append((start, last))
-            start = None
-    if start is not None:
-        bands.append((start, last))
-    return bands
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -340,15 +312,8 @@ EMPTY = (5, 5)  # a window point that no control covers, at any window size used
 
 def settings_text(music, fx, width, height, fullscreen):
     """Settings.ini exactly as the game writes it: six lines, CR LF between them, none after the last."""
-    lines = [
-        "[Settings]",
-        f"MusicVolume={music}",
-        f"FXVolume={fx}",
-        f"WindowWidth={width}",
-        f"WindowHeight={height}",
-        f"Fullscreen={1 if fullscreen else 0}",
-    ]
-    return "\r\n".join(lines).encode("ascii")
+    return (f"[Settings]\r\nMusicVolume={music}\r\nFXVolume={fx}\r\nWindowWidth={width}\r\nWindowHeight={height}"
+            f"\r\nFullscreen={int(fullscreen)}").encode("ascii")
 
 
 SETTINGS_FORM = re.compile(
@@ -442,16 +407,15 @@ def check_level_file(name, data):
 
 class Workdir:
     """A scratch working directory laid out as the game expects: Resources/Assets copied from the
-    repository, Resources/Data created (unless data=False) and filled with the given files."""
+    repository, Resources/Data created and filled with the given files."""
 
-    def __init__(self, resources, data=True, files=None, settings=None, savedata=None):
+    def __init__(self, resources, files=None, settings=None, savedata=None):
         self.path = tempfile.mkdtemp(prefix="quarrow-e2e-")
         assets = os.path.join(resources, "Assets")
         if not os.path.isdir(assets):
             raise AssertionError(f"no assets folder at {assets}")
         shutil.copytree(assets, os.path.join(self.path, "Resources", "Assets"))
-        if data:
-            os.makedirs(self.data_path())
+        os.makedirs(self.data_path())
         if settings is not None:
             self.write("Settings.ini", settings)
         if savedata is not None:
@@ -567,7 +531,8 @@ class Display:
         # it manages; a probe it has not taken in is replaced by a new one, given twice as long each time.
         patience = 1.0
         while True:
-            probe = _Xlib.get().probe_window(self.env["DISPLAY"], b"quarrow-wm-probe")
+            probe = subprocess.Popen(["xmessage", "-title", "quarrow-wm-probe", "probe"], env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
             try:
                 poll_until(self._manages_probe, patience, "openbox to manage a window", 0.1)
                 return
@@ -576,7 +541,7 @@ class Display:
                     raise
                 patience *= 2
             finally:
-                _Xlib.get().x11.XCloseDisplay(probe)
+                _stop(probe)
 
     def _manages_probe(self):
         if self.wm.poll() is not None:
@@ -643,12 +608,6 @@ class _Xlib:
         # otherwise: such an error only means that no more frames come.
         self._ignore = ctypes.CFUNCTYPE(c_int, vp, vp)(lambda d, e: 0)
         self.x11.XSetErrorHandler(self._ignore)
-        self.x11.XDefaultRootWindow.restype = ulong
-        self.x11.XDefaultRootWindow.argtypes = [vp]
-        self.x11.XCreateSimpleWindow.restype = ulong
-        self.x11.XCreateSimpleWindow.argtypes = [vp, ulong] + [c_int] * 4 + [ctypes.c_uint, ulong, ulong]
-        self.x11.XStoreName.argtypes = [vp, ulong, ctypes.c_char_p]
-        self.x11.XMapWindow.argtypes = [vp, ulong]
 
     _instance = None
 
@@ -656,17 +615,6 @@ class _Xlib:
     def get(cls):
         cls._instance = cls._instance or cls()
         return cls._instance
-
-    def probe_window(self, display_name, title):
-        """Map a small window named `title` on the display; return the connection, whose closing
-        destroys it."""
-        dpy = self.x11.XOpenDisplay(display_name.encode())
-        assert dpy, f"cannot open display {display_name}"
-        window = self.x11.XCreateSimpleWindow(dpy, self.x11.XDefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0)
-        self.x11.XStoreName(dpy, window, title)
-        self.x11.XMapWindow(dpy, window)
-        self.x11.XSync(dpy, 0)
-        return dpy
 
 
 class FrameCounter:
@@ -720,30 +668,6 @@ class FrameCounter:
 
 # ----------------------------------------------------------------------------------------------------------
 # The game
-
-
-# Root writes through any mode bits, so cases about permissions run the game as user nobody.
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
-
-
-def nobody_can_run(work, binary):
-    """Make the work dir reachable for user nobody, as a player's home would be to its owner; return the
-    command prefix that runs the game as nobody (none when not root) and a copy of the binary that user
-    may execute."""
-    if os.geteuid() != 0:
-        return [], binary
-    os.chmod(work.path, 0o755)
-    for base, dirs, names in os.walk(os.path.join(work.path, "Resources")):
-        for d in dirs:
-            os.chmod(os.path.join(base, d), 0o755)
-        for n in names:
-            os.chmod(os.path.join(base, n), 0o644)
-    if subprocess.run(AS_NOBODY + ["test", "-x", binary], timeout=10).returncode != 0:
-        copy = os.path.join(work.path, "quarrow")
-        subprocess.run(["cp", binary, copy], check=True, timeout=30)
-        os.chmod(copy, 0o755)
-        binary = copy
-    return AS_NOBODY, binary
 
 
 SANITIZER_REPORTS = (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runtime error:")
@@ -930,7 +854,7 @@ class Game:
         return poll_value(attempt, lambda pair: pair[1], timeout, what, 0.05)
 
     def wait_drawn(self):
-        self.wait_shot(lambda img: img.bbox(not_black), what="anything drawn in the window")
+        self.wait_shot(lambda img: any(img.data), what="anything drawn in the window")
 
     def wait_picture(self, expected, what, skip=None, allowed=0, timeout=30):
         """Wait until the window shows the picture `expected`, or one of a list of them, with at most

@@ -1,11 +1,7 @@
 """Leak check of a whole session in a real window, for the build made with -fsanitize=address,undefined:
-the main menu, the options (a slider dragged, the resolution stepped and applied, full screen toggled on
-and off, Back), a new game, a walk in the game scene and Escape. LeakSanitizer runs at exit with the
-suppressions in lsan.supp; the session must end with status 0 and no sanitizer report.
-
-The suppressions themselves are checked too: none may match the game's own functions, sources or binary,
-the libraries it links, or a function SDL or SDL_ttf exports, since LeakSanitizer hides a leak when any
-frame of its allocation stack matches; and a small program that forgets a surface and a font must still
+menu, options (slider, resolution, full screen on and off, Apply, Back), a new game, a walk and Escape must
+end with status 0 and no report, with the suppressions in lsan.supp. No suppression may match anything of
+the game, the libraries it links or a function SDL exports, and a forgotten surface and font must still
 be reported with them in force."""
 
 import glob
@@ -21,18 +17,14 @@ from harness import Display, Game, Workdir, settings_text
 
 BINARY, RESOURCES = harness.arguments()
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SUPPRESSIONS = os.path.join(os.path.dirname(HERE), "lsan.supp")
+SUPPRESSIONS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "lsan.supp")
 SOURCES = os.path.join(os.path.dirname(RESOURCES), "src")
 LEAK_STATUS = 23
-
-
-def sanitizer_env():
-    return {
-        "ASAN_OPTIONS": f"detect_leaks=1:exitcode={LEAK_STATUS}",
-        "LSAN_OPTIONS": f"suppressions={SUPPRESSIONS}:print_suppressions=0",
-        "UBSAN_OPTIONS": "print_stacktrace=1",
-    }
+SANITIZER_ENV = {
+    "ASAN_OPTIONS": f"detect_leaks=1:exitcode={LEAK_STATUS}",
+    "LSAN_OPTIONS": f"suppressions={SUPPRESSIONS}:print_suppressions=0",
+    "UBSAN_OPTIONS": "print_stacktrace=1",
+}
 
 
 def tool(*argv):
@@ -46,126 +38,83 @@ def linked_libraries(binary):
     return {name: paths.get(name, name) for name in needed}
 
 
-# ----------------------------------------------------------------------------------------------------------
-# Keeping the OpenGL driver loaded
-
-
-def resident_driver_preload():
-    """LD_PRELOAD that keeps Mesa's software OpenGL driver in the process until it ends. SDL unloads the
-    driver at SDL_Quit; objects that only the driver's globals point to then look leaked, from a module
-    that can no longer be named (so no suppression could single them out). Loaded from the start, the
-    driver stays mapped and those objects stay reachable. A dynamically linked sanitizer runtime must
-    come first in the list."""
-    drivers = sorted(glob.glob("/usr/lib/*/dri/swrast_dri.so") + glob.glob("/usr/lib*/dri/swrast_dri.so"))
-    if not drivers:
-        return None
-    runtime = [p for name, p in linked_libraries(BINARY).items() if name.startswith("libasan.so")]
-    return " ".join(runtime + drivers[:1])
-
-
 def sanitized_game(display, work):
-    """The sanitizer-built game with leak checking on and the OpenGL driver kept resident."""
-    env = sanitizer_env()
-    preload = resident_driver_preload()
-    if preload:
-        env["LD_PRELOAD"] = preload
+    """The sanitizer-built game with Mesa's software OpenGL driver preloaded (after a dynamic sanitizer
+    runtime, which must come first). SDL unloads the driver at SDL_Quit, and what only its globals point
+    to would then look leaked from a module no suppression could name; preloaded, it stays mapped."""
+    env = dict(SANITIZER_ENV)
+    drivers = sorted(glob.glob("/usr/lib/*/dri/swrast_dri.so") + glob.glob("/usr/lib*/dri/swrast_dri.so"))
+    if drivers:
+        runtime = [p for name, p in linked_libraries(BINARY).items() if name.startswith("libasan.so")]
+        env["LD_PRELOAD"] = " ".join(runtime + drivers[:1])
     return Game(display, BINARY, work, env=env)
-
-
-# ----------------------------------------------------------------------------------------------------------
-# The suppression file
 
 
 def suppression_patterns():
     """[(pattern, line number)]; every suppression must be a leak: line right below a comment."""
     with open(SUPPRESSIONS) as f:
-        lines = f.read().split("\n")
+        lines = [line.strip() for line in f.read().split("\n")]
     patterns = []
-    for i, line in enumerate(lines):
-        text = line.strip()
-        if not text or text.startswith("#"):
-            continue
-        assert text.startswith("leak:") and len(text) > 5, f"lsan.supp line {i + 1} is not a leak suppression: {line!r}"
-        assert i > 0 and lines[i - 1].strip().startswith(("#", "leak:")), (
-            f"lsan.supp line {i + 1} ({text}) has no comment above it saying why"
-        )
-        patterns.append((text[5:], i + 1))
+    for i, text in enumerate(lines):
+        if text and not text.startswith("#"):
+            assert text.startswith("leak:") and len(text) > 5, f"lsan.supp line {i + 1} is not a leak suppression"
+            assert i > 0 and lines[i - 1].startswith(("#", "leak:")), f"lsan.supp line {i + 1} has no comment above"
+            patterns.append((text[5:], i + 1))
     return patterns
 
 
 def template_regex(pattern):
-    """LeakSanitizer's pattern rule as a regular expression: '*' is any text, a leading '^' and a trailing
-    '$' anchor the ends, and otherwise the pattern may match anywhere in the name."""
-    anchored_start = pattern.startswith("^")
-    anchored_end = pattern.endswith("$")
-    body = pattern[1 if anchored_start else 0 : len(pattern) - (1 if anchored_end else 0)]
-    regex = ".*".join(re.escape(part) for part in body.split("*"))
-    return re.compile(("^" if anchored_start else "") + regex + ("$" if anchored_end else ""))
+    """LeakSanitizer's pattern rule: '*' is any text, a leading '^' and a trailing '$' anchor the ends, and
+    otherwise the pattern may match anywhere in the name."""
+    start, end = pattern.startswith("^"), pattern.endswith("$")
+    body = pattern[start : len(pattern) - end]
+    return re.compile("^" * start + ".*".join(map(re.escape, body.split("*"))) + "$" * end)
+
+
+def symbols(nm_args, kinds):
+    """Names of the symbols `nm` lists with one of the given type letters."""
+    parts = (line.split(" ", 2) for line in tool("nm", *nm_args).splitlines())
+    return {p[2] for p in parts if len(p) == 3 and p[1] in kinds}
 
 
 def names_a_game_leak_could_carry():
-    """Every function, source file and module name that can appear in the allocation stack of a leak the
-    game causes: the game's own symbols and sources, its binary, the libraries it links directly, and
-    the functions those SDL libraries export."""
+    """Every name that can appear in the allocation stack of a leak the game causes: its symbols, sources
+    and binary, the libraries it links directly, and the functions the SDL libraries export."""
     names = {BINARY, os.path.basename(BINARY), os.path.realpath(BINARY)}
     for base, _, files in os.walk(SOURCES):
-        for name in files:
-            path = os.path.join(base, name)
+        for path in (os.path.join(base, name) for name in files):
             names.update({path, os.path.realpath(path), os.path.relpath(path, os.path.dirname(SOURCES))})
-    for line in tool("nm", "-C", "--defined-only", BINARY).splitlines() + tool("nm", "--defined-only", BINARY).splitlines():
-        parts = line.split(" ", 2)
-        if len(parts) == 3 and parts[1] in "TtWwVv":
-            names.add(parts[2])
+    names |= symbols(["-C", "--defined-only", BINARY], "TtWwVv") | symbols(["--defined-only", BINARY], "TtWwVv")
     sdl = []
     for soname, path in linked_libraries(BINARY).items():
         names.update({soname, path, os.path.realpath(path), os.path.basename(os.path.realpath(path))})
-        if soname.startswith(("libSDL2", "libSDL2_ttf")):
+        if soname.startswith("libSDL2"):
             sdl.append(path)
+            names |= symbols(["-D", "--defined-only", path], "TtWwi")
     assert any("libSDL2-2.0" in p for p in sdl), f"the game does not link libSDL2? {sdl}"
-    for path in sdl:
-        for line in tool("nm", "-D", "--defined-only", path).splitlines():
-            parts = line.split()
-            if len(parts) == 3 and parts[1] in "TtWwi":
-                names.add(parts[2])
     return names
 
 
 def suppressions_spare_the_game():
-    patterns = suppression_patterns()
     names = names_a_game_leak_could_carry()
     assert len(names) > 1000, f"only {len(names)} names collected from the binary and SDL"
-    for pattern, line in patterns:
-        regex = template_regex(pattern)
-        hits = sorted(n for n in names if regex.search(n))
-        assert not hits, (
-            f"lsan.supp line {line} (leak:{pattern}) would hide a leak of the game's making: it matches {hits[:5]}"
-        )
+    for pattern, line in suppression_patterns():
+        hits = sorted(n for n in names if template_regex(pattern).search(n))
+        assert not hits, f"lsan.supp line {line} (leak:{pattern}) would hide a leak of the game's making: {hits[:5]}"
 
 
+# Leaves a bitmap surface and a font unreleased, as a sprite or a text renderer never torn down would.
 CANARY = r"""
-// Leaves a bitmap surface and a font unreleased, as a sprite or a text renderer that is never torn down
-// would: both must be reported.
 #include <SDL.h>
 #include <SDL_ttf.h>
-
-__attribute__((noinline)) static void forgetSurface(const char* bitmap) {
-    SDL_Surface* surface = SDL_LoadBMP(bitmap);
-    (void)surface;
-}
-
-__attribute__((noinline)) static void forgetFont(const char* font) {
-    TTF_Font* opened = TTF_OpenFont(font, 12);
-    (void)opened;
-}
-
 int main(int argc, char** argv) {
     if (argc != 3) {
         return 2;
     }
     TTF_Init();
-    forgetSurface(argv[1]);
-    forgetFont(argv[2]);
-    return 0;
+    SDL_Surface* surface = SDL_LoadBMP(argv[1]);
+    TTF_Font* font = TTF_OpenFont(argv[2], 12);
+    return surface && font ? 0 : 3;
 }
 """
 
@@ -173,32 +122,21 @@ int main(int argc, char** argv) {
 def unreleased_sdl_objects_still_reported():
     compiler = os.environ.get("CXX") or shutil.which("c++") or shutil.which("g++")
     assert compiler, "no C++ compiler to build the leak canary (set CXX)"
-    try:
-        flags = tool("pkg-config", "--cflags", "--libs", "sdl2", "SDL2_ttf")
-    except (OSError, subprocess.CalledProcessError):
-        flags = tool("sdl2-config", "--cflags", "--libs") + " -lSDL2_ttf"
+    flags = tool("pkg-config", "--cflags", "--libs", "sdl2", "SDL2_ttf")
     with tempfile.TemporaryDirectory(prefix="quarrow-canary-") as tmp:
         source, program = os.path.join(tmp, "canary.cpp"), os.path.join(tmp, "canary")
         with open(source, "w") as f:
             f.write(CANARY)
         subprocess.run([compiler, "-fsanitize=address", "-fno-omit-frame-pointer", "-g", source, "-o", program]
                        + shlex.split(flags), check=True, capture_output=True, timeout=120)
-        env = dict(os.environ)
-        env.update(sanitizer_env())
-        res = subprocess.run(
-            [program, os.path.join(RESOURCES, "Assets", "Button.bmp"), os.path.join(RESOURCES, "Assets", "DejaVuSans.ttf")],
-            env=env, capture_output=True, timeout=60,
-        )
+        assets = os.path.join(RESOURCES, "Assets")
+        res = subprocess.run([program, os.path.join(assets, "Button.bmp"), os.path.join(assets, "DejaVuSans.ttf")],
+                             env={**os.environ, **SANITIZER_ENV}, capture_output=True, timeout=60)
     err = res.stderr.decode(errors="replace")
-    assert res.returncode == LEAK_STATUS and "ERROR: LeakSanitizer" in err, (
-        f"a forgotten surface and font were not reported (status {res.returncode}):\n{err[-3000:]}"
-    )
     direct = re.findall(r"^Direct leak of \d+ byte", err, re.M)
-    assert len(direct) >= 2, f"expected the surface and the font as two direct leaks, found {len(direct)}:\n{err[-3000:]}"
-
-
-# ----------------------------------------------------------------------------------------------------------
-# A whole session
+    assert res.returncode == LEAK_STATUS and len(direct) >= 2, (
+        f"a forgotten surface and font were not reported as two direct leaks (status {res.returncode}):\n{err[-3000:]}"
+    )
 
 
 def session_ends_without_leaks():
