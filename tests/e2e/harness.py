@@ -1,15 +1,11 @@
-"""Real-window test harness for Quarrow.
-
-Starts a private Xvfb display (optionally with openbox as window manager), lays out a scratch working
-directory, runs the built game in it and drives it like a player with xdotool. A key or button is held
-down until the game has visibly reacted, or, where nothing shows, until the game has presented three
-frames (each drawn after an input poll), because a press and release that reach the same input poll
-leave no press. Screenshots come from ImageMagick's `import -window`. Every process started here is
-killed by its PID when the test leaves its `with` block, and dies with the test process should that be
-killed outright.
-"""
+"""Real-window test harness: a private Xvfb display (with openbox when asked), a scratch working folder,
+the built game run in it and driven like a player with xdotool, screenshots through ImageMagick. A key or
+button is held until the game has visibly reacted, or, where nothing shows, while the game presents three
+frames, as a press and release that reach one input poll leave no press. Every process started here is
+killed by its PID at the end of its `with` block, and dies with the test process."""
 
 import ctypes
+import functools
 import math
 import os
 import re
@@ -37,31 +33,16 @@ def _die_with_parent():
     _libc.prctl(1, signal.SIGKILL, 0, 0, 0)
 
 
-def poll_until(fn, timeout, what, interval=0.05):
-    """Call fn until it returns something truthy; return that value, or raise after `timeout` seconds."""
+def poll_until(fn, timeout, what, interval=0.05, test=bool):
+    """Call fn until test(its value) holds; return that value, or raise after `timeout` seconds."""
     deadline = time.monotonic() + timeout
     while True:
         value = fn()
-        if value:
+        if test(value):
             return value
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout:.1f} s waiting for {what}")
         time.sleep(interval)
-
-
-def poll_value(fn, test, timeout, what, interval=0.05):
-    """Call fn until test(value) holds for its value; return that value, or raise after `timeout` s."""
-    found = []
-
-    def attempt():
-        value = fn()
-        if test(value):
-            found.append(value)
-            return True
-        return False
-
-    poll_until(attempt, timeout, what, interval)
-    return found[0]
 
 
 def stays(fn, seconds, what, interval=0.05):
@@ -364,8 +345,8 @@ class SettingsReader(threading.Thread):
 def wait_settings(work, test, what, timeout=8):
     """Wait until Settings.ini is whole and its five values pass test; return them."""
     try:
-        return poll_value(lambda: settings_values(work.read_if_there("Settings.ini")),
-                          lambda v: v is not None and test(v), timeout, what, 0.02)
+        return poll_until(lambda: settings_values(work.read_if_there("Settings.ini")), timeout, what, 0.02,
+                          lambda v: v is not None and test(v))
     except AssertionError as e:
         raise AssertionError(f"{e}; Settings.ini holds {work.read_if_there('Settings.ini')!r}") from None
 
@@ -457,14 +438,11 @@ class Workdir:
             subprocess.run(["convert", "ppm:-", os.path.join(folder, name)], input=header + img.data, check=True,
                            timeout=TOOL_TIMEOUT)
 
-    def remove(self):
-        shutil.rmtree(self.path, ignore_errors=True)
-
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.remove()
+        shutil.rmtree(self.path, ignore_errors=True)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -587,34 +565,26 @@ class Display:
                    timeout, f"the window manager to close {name!r}")
 
 
-class _Xlib:
-    """The few Xlib and DAMAGE calls the frame counter needs."""
-
-    def __init__(self):
-        vp, ulong, c_int = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.damage = ctypes.CDLL("libXdamage.so.1")
-        self.x11.XOpenDisplay.restype = vp
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        for name in ("XPending", "XCloseDisplay"):
-            getattr(self.x11, name).argtypes = [vp]
-        self.x11.XSync.argtypes = [vp, c_int]
-        self.x11.XNextEvent.argtypes = [vp, ctypes.c_char_p]
-        self.damage.XDamageQueryExtension.argtypes = [vp, ctypes.POINTER(c_int), ctypes.POINTER(c_int)]
-        self.damage.XDamageCreate.restype = ulong
-        self.damage.XDamageCreate.argtypes = [vp, ulong, c_int]
-        self.damage.XDamageSubtract.argtypes = [vp, ulong, ulong, ulong]
-        # Xlib ends the process on a protocol error (a window that has just gone, say) unless told
-        # otherwise: such an error only means that no more frames come.
-        self._ignore = ctypes.CFUNCTYPE(c_int, vp, vp)(lambda d, e: 0)
-        self.x11.XSetErrorHandler(self._ignore)
-
-    _instance = None
-
-    @classmethod
-    def get(cls):
-        cls._instance = cls._instance or cls()
-        return cls._instance
+@functools.lru_cache(maxsize=None)
+def _xlib():
+    """The few Xlib and DAMAGE calls the frame counter needs: (libX11, libXdamage)."""
+    vp, ulong, c_int = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+    x11, damage = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXdamage.so.1")
+    x11.XOpenDisplay.restype = vp
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    for name in ("XPending", "XCloseDisplay"):
+        getattr(x11, name).argtypes = [vp]
+    x11.XSync.argtypes = [vp, c_int]
+    x11.XNextEvent.argtypes = [vp, ctypes.c_char_p]
+    damage.XDamageQueryExtension.argtypes = [vp, ctypes.POINTER(c_int), ctypes.POINTER(c_int)]
+    damage.XDamageCreate.restype = ulong
+    damage.XDamageCreate.argtypes = [vp, ulong, c_int]
+    damage.XDamageSubtract.argtypes = [vp, ulong, ulong, ulong]
+    # Xlib ends the process on a protocol error (a window that has just gone, say) unless told otherwise:
+    # such an error only means that no more frames come. The handler is kept alive with the libraries.
+    x11.ignore = ctypes.CFUNCTYPE(c_int, vp, vp)(lambda d, e: 0)
+    x11.XSetErrorHandler(x11.ignore)
+    return x11, damage
 
 
 class FrameCounter:
@@ -625,30 +595,30 @@ class FrameCounter:
     NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
 
     def __init__(self, display_name, window):
-        self.xlib = xlib = _Xlib.get()
-        self.dpy = xlib.x11.XOpenDisplay(display_name.encode())
+        self.x11, self.xdamage = _xlib()
+        self.dpy = self.x11.XOpenDisplay(display_name.encode())
         assert self.dpy, f"cannot open display {display_name}"
         base, error = ctypes.c_int(), ctypes.c_int()
-        assert self.xlib.damage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(error)), "no DAMAGE"
+        assert self.xdamage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(error)), "no DAMAGE"
         self.notify = base.value
-        self.damage = self.xlib.damage.XDamageCreate(self.dpy, int(window), self.NON_EMPTY)
+        self.damage = self.xdamage.XDamageCreate(self.dpy, int(window), self.NON_EMPTY)
         self.event = ctypes.create_string_buffer(256)
 
     def _drawn(self):
         """How many times the window was drawn on since the last call (each at least one frame)."""
         count = 0
-        while self.xlib.x11.XPending(self.dpy):
-            self.xlib.x11.XNextEvent(self.dpy, self.event)
+        while self.x11.XPending(self.dpy):
+            self.x11.XNextEvent(self.dpy, self.event)
             if ctypes.c_int.from_buffer(self.event).value == self.notify:
                 count += 1
-                self.xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+                self.xdamage.XDamageSubtract(self.dpy, self.damage, 0, 0)
         return count
 
     def start(self):
         """Forget the frames drawn so far."""
-        self.xlib.x11.XSync(self.dpy, 0)
+        self.x11.XSync(self.dpy, 0)
         self._drawn()
-        self.xlib.damage.XDamageSubtract(self.dpy, self.damage, 0, 0)
+        self.xdamage.XDamageSubtract(self.dpy, self.damage, 0, 0)
 
     def wait(self, frames, alive, timeout=30):
         """Wait until the window has presented `frames` frames since start(); alive() raises if the game
@@ -663,7 +633,7 @@ class FrameCounter:
         poll_until(enough, timeout, f"{frames} frames presented", 0.005)
 
     def close(self):
-        self.xlib.x11.XCloseDisplay(self.dpy)
+        self.x11.XCloseDisplay(self.dpy)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -788,10 +758,15 @@ class Game:
                           timeout)
 
     def select(self, key, expected, what):
-        """Press a key until the green tint shows the control centred on `expected` selected; return the
-        screenshot that shows it."""
+        """Press a key (or with key None just wait) until the green tint shows the control centred on
+        `expected` selected; return the screenshot that shows it."""
+
+        def showing():
+            img = self.shot()
+            return img if near(green_centre(img), expected) else None
+
         try:
-            return self.press(key, lambda: self._showing_selected(expected), what, timeout=30)
+            return self.press(key, showing, what) if key else poll_until(showing, 30, what)
         except AssertionError:
             raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at "
                                  f"{green_centre(self.shot())}") from None
@@ -840,10 +815,6 @@ class Game:
         self.alive()
         return self.display.screenshot(self.window)
 
-    def _showing_selected(self, expected):
-        img = self.shot()
-        return img if near(green_centre(img), expected) else None
-
     def wait_shot(self, check, timeout=30, what="the expected picture"):
         """Take window screenshots until check(img) returns something truthy; return (img, value)."""
 
@@ -851,7 +822,7 @@ class Game:
             img = self.shot()
             return img, check(img)
 
-        return poll_value(attempt, lambda pair: pair[1], timeout, what, 0.05)
+        return poll_until(attempt, timeout, what, test=lambda pair: pair[1])
 
     def wait_drawn(self):
         self.wait_shot(lambda img: any(img.data), what="anything drawn in the window")
@@ -880,15 +851,6 @@ class Game:
             ) from None
         return img
 
-    def wait_selected(self, expected, what):
-        """Wait until the green-tinted (selected) control is centred on `expected`, in window pixels, and
-        return the screenshot that shows it."""
-        try:
-            return poll_until(lambda: self._showing_selected(expected), 30, what)
-        except AssertionError:
-            seen = green_centre(self.shot())
-            raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at {seen}") from None
-
     def wait_exit(self, timeout=30):
         """Wait for the process to end by itself; return its exit status."""
         try:
@@ -902,7 +864,7 @@ class Game:
         self.find_window()
         self.move(*EMPTY)
         size = size or self.geometry()[2:]
-        return self.wait_selected(menu_entry(1, size), '"New Game" selected in the fresh menu')
+        return self.select(None, menu_entry(1, size), '"New Game" selected in the fresh menu')
 
     def open_options(self, size):
         """From the fresh main menu of a window of `size`, open the options (the music slider selected)."""

@@ -164,7 +164,7 @@ def session_ends_without_leaks():
             game.select("Down", control(4), '"Apply" selected')
             game.press("Return", lambda: game.geometry()[2:] == (640, 480), "the window at 640 x 480 after Apply")
             harness.wait_settings(work, lambda v: v == (90, 50, 640, 480, 0), "the applied size in Settings.ini")
-            game.wait_selected(control(4, (640, 480)), '"Apply" still selected at 640 x 480')
+            game.select(None, control(4, (640, 480)), '"Apply" still selected at 640 x 480')
             game.select("Down", control(5, (640, 480)), '"Back" selected')
             game.select("Return", harness.menu_entry(2, (640, 480)), '"Options" selected in the rebuilt main menu')
             game.select("Up", harness.menu_entry(1, (640, 480)), '"New Game" selected')

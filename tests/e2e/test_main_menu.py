@@ -50,7 +50,7 @@ def start_menu_navigation_and_quit():
 
             # Hovering selects.
             game.move(*ENTRIES["Quit"])
-            work.keep_shot(game.wait_selected(ENTRIES["Quit"], '"Quit" hovered'), "main_menu_hover_quit.png")
+            work.keep_shot(game.select(None, ENTRIES["Quit"], '"Quit" hovered'), "main_menu_hover_quit.png")
 
             # With the pointer back on empty space the keys move the selection, wrapping at both ends.
             game.move(*EMPTY)

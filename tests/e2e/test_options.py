@@ -123,7 +123,7 @@ def layout_drag_and_resolution():
             game.press("Return", lambda: game.geometry() == (250, 50, 1024, 768), "a 1024 x 768 window")
             settings_shown(work, (70, 0, 1024, 768, 0), "Settings.ini with 1024 x 768")
             ctrl = options_layout(1024, 768)
-            img = game.wait_selected(ctrl[4], '"Apply" laid out for 1024 x 768')
+            img = game.select(None, ctrl[4], '"Apply" laid out for 1024 x 768')
             work.keep_shot(img, "options_1024x768.png")
             game.select("Up", ctrl[3], "the full-screen control laid out for 1024 x 768")
             game.select("Down", ctrl[4], '"Apply" again')
@@ -178,7 +178,7 @@ def full_screen_toggle():
             game.open_options((W, H))
             toggle_and_apply(game, work, ctrl, 1)
             harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 30, "a full-screen window")
-            shot = harness.poll_value(display.screenshot, covers_screen, 30, "the game covering the screen")
+            shot = harness.poll_until(display.screenshot, 30, "the game covering the screen", test=covers_screen)
             work.keep_shot(shot, "options_fullscreen.png")
             assert harness.near(harness.green_centre(shot), ctrl[4]), (
                 f'"Apply" not selected at {ctrl[4]} in full screen: green at {harness.green_centre(shot)}'
@@ -195,7 +195,7 @@ def full_screen_toggle():
             game.open_menu((W, H))
             game.open_options((W, H))
             toggle_and_apply(game, work, ctrl, 0)
-            shot = harness.poll_value(display.screenshot, lambda s: not covers_screen(s), 30, "the screen uncovered")
+            shot = harness.poll_until(display.screenshot, 30, "the screen uncovered", test=lambda s: not covers_screen(s))
             work.keep_shot(shot, "options_windowed_again.png")
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
             game.move(*EMPTY)
