@@ -57,6 +57,11 @@ def stays(fn, seconds, what, interval=0.05):
         time.sleep(interval)
 
 
+def _read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def _stop(proc, grace=3.0):
     """Kill one process we started, by its PID, and reap it."""
     if proc is None or proc.poll() is not None:
@@ -222,7 +227,6 @@ class SceneArt:
     def __init__(self, work):
         self.tile = Cutout(load_picture(work.asset_path("Level1Tiles.bmp")))
         sheet = load_picture(work.asset_path("Player.bmp"))
-        self.player_w, self.player_h = sheet.width, sheet.height
         self.frames = [
             [
                 Cutout(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
@@ -415,8 +419,7 @@ class Workdir:
             f.write(content)
 
     def read(self, name):
-        with open(self.data_path(name), "rb") as f:
-            return f.read()
+        return _read(self.data_path(name))
 
     def read_if_there(self, name):
         """The file's bytes, or None when it is missing."""
@@ -653,9 +656,7 @@ class Game:
         into it through proc.stdin); `name` names its output files in the work dir."""
         self.display, self.binary, self.workdir = display, binary, workdir
         self.extra_env, self.prefix, self.stdin = dict(env or {}), list(prefix), stdin
-        self.proc = None
-        self.window = None
-        self._frames = None
+        self.proc = self.window = self._frames = None
         self.out_path = os.path.join(workdir.path, f"{name}out.txt")
         self.err_path = os.path.join(workdir.path, f"{name}err.txt")
 
@@ -680,12 +681,10 @@ class Game:
             self.proc.stdin.close()
 
     def output(self):
-        with open(self.out_path, "rb") as f:
-            return f.read()
+        return _read(self.out_path)
 
     def stderr(self):
-        with open(self.err_path, "rb") as f:
-            return f.read()
+        return _read(self.err_path)
 
     def diagnostics(self):
         return f"stdout: {self.output()[-2000:]!r}\nstderr: {self.stderr()[-2000:]!r}"
@@ -695,15 +694,14 @@ class Game:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
     def find_window(self, timeout=60):
-        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it. Started in full screen, the game's first window is replaced by
-        another one when its renderer is made, so an id counts only once it has stayed the one found for
-        WINDOW_SETTLE seconds."""
+        """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it. Started
+        in full screen, the game's first window is replaced by another one when its renderer is made, so an
+        id counts only once it has stayed the one found for WINDOW_SETTLE seconds."""
         first_seen = {}
 
         def find():
             self.alive()
-            out = self.display.run("xdotool", "search", "--onlyvisible", "--name", "^Quarrow$", check=False)
-            ids = out.split()
+            ids = self.display.run("xdotool", "search", "--onlyvisible", "--name", "^Quarrow$", check=False).split()
             if not ids:
                 return None
             since = first_seen.setdefault(ids[-1], time.monotonic())

@@ -4,6 +4,7 @@ real-window harness, and checking the per-user folder it leaves."""
 import os
 import subprocess
 import sys
+import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
@@ -23,18 +24,11 @@ DOC = "share/doc/quarrow"
 DEFAULT_SETTINGS = harness.settings_text(100, 100, harness.SCREEN_W, harness.SCREEN_H, True)
 
 
-class Scratch:
-    """The little of a harness work dir that Game uses: the folder it is started from and where its output
-    goes. The launcher must not care which folder that is."""
-
-    def __init__(self, path):
-        self.path = path
-
-
 def play_once(display, launcher, cwd, env, prefix=(), size=None):
     """Start `launcher` from `cwd`, wait for a drawn window (of `size` when given), press Escape and check
     that the game ends with status 0 having loaded every picture and the font."""
-    with Game(display, launcher, Scratch(cwd), env=env, prefix=prefix) as game:
+    # Game needs of a work dir only its path, where it is started and its output goes.
+    with Game(display, launcher, types.SimpleNamespace(path=cwd), env=env, prefix=prefix) as game:
         game.find_window()
         if size is not None:
             harness.poll_until(lambda: game.geometry()[2:] == size, 30, f"a window of {size[0]} x {size[1]}")
@@ -58,12 +52,10 @@ def check_user_folder(root, prefix, settings, save=bytes(8)):
     assert os.path.islink(assets), f"{assets} is not a link"
     target = os.path.realpath(os.path.join(prefix, ASSETS))
     assert os.path.realpath(assets) == target, f"{assets} leads to {os.path.realpath(assets)}, not {target}"
-    with open(os.path.join(data, "Settings.ini"), "rb") as f:
-        got = f.read()
-    assert got == settings, f"Settings.ini is {got!r}, expected {settings!r}"
-    with open(os.path.join(data, "SaveData.bin"), "rb") as f:
-        got = f.read()
-    assert got == save, f"SaveData.bin is {got!r}, expected {save!r}"
+    for name, expected in (("Settings.ini", settings), ("SaveData.bin", save)):
+        with open(os.path.join(data, name), "rb") as f:
+            got = f.read()
+        assert got == expected, f"{name} is {got!r}, expected {expected!r}"
 
 
 def run_launcher(argv, env, timeout=30):

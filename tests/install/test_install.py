@@ -34,9 +34,8 @@ class Installation:
         self.tmp = tempfile.mkdtemp(prefix="quarrow-install-")
         os.chmod(self.tmp, 0o755)
         self.prefix = os.path.join(self.tmp, "prefix")
-        res = subprocess.run(
-            [CMAKE, "--install", BUILD, "--prefix", self.prefix], capture_output=True, text=True, timeout=120
-        )
+        res = subprocess.run([CMAKE, "--install", BUILD, "--prefix", self.prefix], capture_output=True, text=True,
+                             timeout=120)
         assert res.returncode == 0, f"cmake --install failed ({res.returncode}): {res.stdout}{res.stderr}"
         return self
 
@@ -50,13 +49,6 @@ class Installation:
         path = self.path(*parts)
         os.makedirs(path)
         return path
-
-
-def png_size(path):
-    with open(path, "rb") as f:
-        head = f.read(24)
-    assert head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", f"{path} is not a PNG file"
-    return struct.unpack(">II", head[16:24])
 
 
 def installed_tree_is_complete():
@@ -90,8 +82,10 @@ def installed_tree_is_complete():
         sizes = sorted(os.listdir(hicolor))
         assert {"16x16", "24x24", "48x48", "64x64"} <= set(sizes), f"icon sizes {sizes}"
         for size in sizes:
-            w, h = png_size(os.path.join(hicolor, size, "apps", "quarrow.png"))
-            assert f"{w}x{h}" == size, f"the {size} icon is {w} x {h}"
+            with open(os.path.join(hicolor, size, "apps", "quarrow.png"), "rb") as f:
+                head = f.read(24)
+            assert head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", f"the {size} icon is not a PNG file"
+            assert "%dx%d" % struct.unpack(">II", head[16:24]) == size, f"the {size} icon is {head[16:24]!r}"
 
         with gzip.open(p(MANUAL), "rb") as f:
             page = f.read()
@@ -152,9 +146,8 @@ def launcher_makes_and_keeps_the_players_folder():
         root = os.path.join(home, ".local", "share", "quarrow")
 
         # First start, XDG_DATA_HOME unset: the folder is made under HOME, from any working directory.
-        installed.play_once(
-            display, os.path.join(inst.prefix, LAUNCHER), cwd, {"HOME": home}, prefix=["env", "-u", "XDG_DATA_HOME"]
-        )
+        installed.play_once(display, os.path.join(inst.prefix, LAUNCHER), cwd, {"HOME": home},
+                            prefix=["env", "-u", "XDG_DATA_HOME"])
         installed.check_user_folder(root, inst.prefix, installed.DEFAULT_SETTINGS)
         assert set(os.listdir(cwd)) <= {"stdout.txt", "stderr.txt"}, f"the game wrote into {cwd}: {os.listdir(cwd)}"
 
@@ -245,12 +238,6 @@ def launcher_refuses_without_a_place_for_files():
         assert not os.path.exists(fresh), f"a refused start made {fresh}"
 
 
-harness.run_cases(
-    [
-        installed_tree_is_complete,
-        installed_documents_and_metadata,
-        launcher_makes_and_keeps_the_players_folder,
-        launcher_first_starts_at_once,
-        launcher_refuses_without_a_place_for_files,
-    ]
-)
+harness.run_cases([installed_tree_is_complete, installed_documents_and_metadata,
+                   launcher_makes_and_keeps_the_players_folder, launcher_first_starts_at_once,
+                   launcher_refuses_without_a_place_for_files])
