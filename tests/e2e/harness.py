@@ -123,13 +123,8 @@ def parse_ppm(blob):
 
 def load_picture(path):
     """Any picture ImageMagick reads (the game's BMP assets included), as RGB."""
-    out = subprocess.run(
-        ["convert", path, "-alpha", "off", "-depth", "8", "ppm:-"],
-        capture_output=True,
-        check=True,
-        timeout=TOOL_TIMEOUT,
-    ).stdout
-    return parse_ppm(out)
+    argv = ["convert", path, "-alpha", "off", "-depth", "8", "ppm:-"]
+    return parse_ppm(subprocess.run(argv, capture_output=True, check=True, timeout=TOOL_TIMEOUT).stdout)
 
 
 def is_green_tint(r, g, b):
@@ -293,6 +288,7 @@ def picture_differences(img, expected, skip=None, tol=8, limit=None):
 # Files
 
 EMPTY = (5, 5)  # a window point that no control covers, at any window size used
+LEVEL_NAMES = [f"level{n}.level" for n in range(10)]  # what "New Game" writes
 
 
 def settings_text(music, fx, width, height, fullscreen):
@@ -301,10 +297,8 @@ def settings_text(music, fx, width, height, fullscreen):
             f"\r\nFullscreen={int(fullscreen)}").encode("ascii")
 
 
-SETTINGS_FORM = re.compile(
-    rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)\r\nWindowHeight=(\d+)"
-    rb"\r\nFullscreen=([01])"
-)
+SETTINGS_FORM = re.compile(rb"\[Settings\]\r\nMusicVolume=(\d+)\r\nFXVolume=(\d+)\r\nWindowWidth=(\d+)"
+                           rb"\r\nWindowHeight=(\d+)\r\nFullscreen=([01])")
 
 
 def settings_values(data):
@@ -396,17 +390,11 @@ class Workdir:
 
     def __init__(self, resources, files=None, settings=None, savedata=None):
         self.path = tempfile.mkdtemp(prefix="quarrow-e2e-")
-        assets = os.path.join(resources, "Assets")
-        if not os.path.isdir(assets):
-            raise AssertionError(f"no assets folder at {assets}")
-        shutil.copytree(assets, os.path.join(self.path, "Resources", "Assets"))
+        shutil.copytree(os.path.join(resources, "Assets"), os.path.join(self.path, "Resources", "Assets"))
         os.makedirs(self.data_path())
-        if settings is not None:
-            self.write("Settings.ini", settings)
-        if savedata is not None:
-            self.write("SaveData.bin", savedata)
-        for name, content in (files or {}).items():
-            self.write(name, content)
+        for name, content in {"Settings.ini": settings, "SaveData.bin": savedata, **(files or {})}.items():
+            if content is not None:
+                self.write(name, content)
 
     def data_path(self, name=""):
         return os.path.join(self.path, "Resources", "Data", name)
@@ -430,6 +418,13 @@ class Workdir:
 
     def exists(self, name):
         return os.path.exists(self.data_path(name))
+
+    def has_levels(self):
+        return all(self.exists(name) for name in LEVEL_NAMES)
+
+    def levels(self):
+        """The rows of the ten level files, each checked for its form."""
+        return [check_level_file(name, self.read(name)) for name in LEVEL_NAMES]
 
     @staticmethod
     def keep_shot(img, name):
@@ -688,6 +683,11 @@ class Game:
 
     def diagnostics(self):
         return f"stdout: {self.output()[-2000:]!r}\nstderr: {self.stderr()[-2000:]!r}"
+
+    def check_no_failures(self):
+        """Nothing reported on standard output as failed to load or start."""
+        for word in (b"not loaded", b"failed", b"Press any key"):
+            assert word not in self.output(), f"the game reported a failure\n{self.diagnostics()}"
 
     def alive(self):
         if self.proc.poll() is not None:

@@ -2,6 +2,7 @@
 hand-edited Settings.ini with window sizes no window can have. In every case the game must keep running,
 print exactly what failed, end with status 0 and leave the player's files whole."""
 
+import collections
 import os
 import re
 
@@ -12,41 +13,15 @@ BINARY, RESOURCES = harness.arguments()
 
 W, H = 1000, 800
 WINDOWED = settings_text(100, 100, W, H, False)
-LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
-
-# Lines the game itself prints when something fails to load or start.
-GAME_MESSAGE = re.compile(
-    rb"(Surface|Texture) for (bitmap '.*'|font) not loaded!|(Window|Renderer) initialisation failed: .*"
-    rb"|Press any key to continue"
-)
-
-
-# ----------------------------------------------------------------------------------------------------------
-# No bitmaps, no font
 
 
 def bitmap_and_font_failures(out):
-    """Count the game's load-failure messages per path, checking that each is followed by SDL's error text
-    on a line of its own."""
-    lines = out.split(b"\n")
-    if not out.endswith(b"\n"):
-        lines = lines[:-1]  # a line still being written when the game was stopped
-    counts = {}
-    for i, line in enumerate(lines):
-        m = re.fullmatch(rb"Surface for bitmap '(.*)' not loaded!|(Surface for font not loaded!)", line)
-        if m is None:
-            assert not line.startswith((b"Texture for", b"Window init", b"Renderer init", b"Press any")), (
-                f"unexpected failure line {line!r}"
-            )
-            continue
-        key = m.group(1).decode() if m.group(1) else "font"
-        if i + 1 == len(lines):
-            continue  # its error line is still to come
-        error = lines[i + 1]
-        assert error and not GAME_MESSAGE.fullmatch(error), (
-            f"{line!r} is not followed by SDL's error text on a line of its own but by {error!r}"
-        )
-        counts[key] = counts.get(key, 0) + 1
+    """The game's load-failure messages counted per path ("font" for the font's). That SDL's error text
+    follows each on a line of its own is proven by the unit tests. No other kind of failure may show."""
+    other = re.findall(rb"^(?:Texture for|Window init|Renderer init|Press any).*", out, re.M)
+    assert not other, f"unexpected failure line {other[0]!r}"
+    counts = collections.Counter(m.decode() for m in re.findall(rb"^Surface for bitmap '(.*)' not loaded!$", out, re.M))
+    counts["font"] = len(re.findall(rb"^Surface for font not loaded!$", out, re.M))
     return counts
 
 
@@ -78,7 +53,7 @@ def missing_assets_keyboard_still_works():
             game.press("Return", failures("Resources/Assets/Button.bmp", 14), "the rebuilt main menu's Button.bmp failures")
             # "Options" is still selected: Up selects "New Game" and Return starts it.
             game.press("Up")
-            game.press("Return", lambda: all(work.exists(n) for n in LEVEL_NAMES), "the ten level files")
+            game.press("Return", work.has_levels, "the ten level files")
             # The game scene follows at once. What it prints stays in the game's output buffer until the
             # exit, where its failures are counted; until then, it must draw nothing at all.
             harness.stays(lambda: not any(game.shot().data), 1.0,
@@ -106,14 +81,10 @@ def missing_assets_keyboard_still_works():
         assert out.index(b"room 1: 0, 0") < tiles < out.index(b"Surface for bitmap 'Resources/Assets/Player.bmp'"), (
             "the tile bitmap was not loaded after the maps were generated and before the player"
         )
-        levels = [harness.check_level_file(name, work.read(name)) for name in LEVEL_NAMES]
+        levels = work.levels()
         assert harness.printed_levels(levels) in out, "the ten maps and their room lists were not printed"
         assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
         assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
-
-
-# ----------------------------------------------------------------------------------------------------------
-# Hand-edited Settings.ini
 
 
 def absurd_settings_values():

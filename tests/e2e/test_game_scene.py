@@ -13,7 +13,6 @@ W, H = 1000, 800
 START = (1, 1)  # the player's start cell: map position (12.5 + 128, 128)
 LEFT, UP, RIGHT, DOWN = harness.LEFT, harness.UP, harness.RIGHT, harness.DOWN
 SETTINGS = settings_text(100, 100, W, H, False)
-LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
 
 
 def scene_picture(art, rows, cell, facing=None, frame=0):
@@ -78,8 +77,8 @@ def walk_until_stopped(game, art, rows, cell):
 def new_game_levels_and_moves():
     with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as work, Game(display, BINARY, work) as game:
         art = harness.SceneArt(work)
-        choose(game, "New Game", lambda: all(work.exists(n) for n in LEVEL_NAMES), "level0.level .. level9.level")
-        levels = [harness.check_level_file(name, work.read(name)) for name in LEVEL_NAMES]
+        choose(game, "New Game", work.has_levels, "level0.level .. level9.level")
+        levels = work.levels()
         rows = [row.decode("ascii") for row in levels[0]]
 
         start = wait_scene(game, art, rows, START, DOWN, what="the game scene after New Game")

@@ -25,7 +25,6 @@ MUSIC_SLIDER = harness.options_control(0, (W, H))
 BAR_LEFT = 550  # the music slider's bar spans 550..650: the value is the pointer's offset from 550
 SLIDER_RUNS = 20
 NEW_GAME_RUNS = 20
-LEVEL_NAMES = [f"level{n}.level" for n in range(10)]
 
 # A kill between making a file's uniquely named temporary copy and renaming it over the file leaves that
 # copy behind (NAME.tmp. and six letters or digits); it never takes the file's own name.
@@ -44,7 +43,7 @@ def kill_now(game):
 
 def reap_killed(game):
     status = game.proc.wait(timeout=10)
-    assert status == -signal.SIGKILL, f"the game ended with status {status} before it could be killed\n{game.diagnostics()}"
+    assert status == -signal.SIGKILL, f"the game ended with status {status} before it was killed\n{game.diagnostics()}"
 
 
 def slider_drag_killed():
@@ -100,21 +99,18 @@ def slider_drag_killed():
 
 
 def identity(path):
-    try:
-        st = os.stat(path)
-    except FileNotFoundError:
-        return None
-    return st.st_ino, st.st_mtime_ns, st.st_size
+    st = os.stat(path) if os.path.exists(path) else None
+    return st and (st.st_ino, st.st_mtime_ns, st.st_size)
 
 
 def new_game_killed():
     rng = random.Random(SEED + 1)
     tally = {"before": 0, "during": 0, "after": 0}
-    allowed = set(LEVEL_NAMES) | {"Settings.ini"}
+    allowed = set(harness.LEVEL_NAMES) | {"Settings.ini"}
     with Display() as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
         level0 = work.data_path("level0.level")
         for run in range(NEW_GAME_RUNS):
-            old = {n: identity(work.data_path(n)) for n in LEVEL_NAMES}
+            old = {n: identity(work.data_path(n)) for n in harness.LEVEL_NAMES}
             on_first_file = run % 2 == 1
             with Game(display, BINARY, work) as game:
                 game.open_menu()
@@ -139,7 +135,7 @@ def new_game_killed():
                     display.run("xdotool", "keyup", "Return")
                 reap_killed(game)
             rewritten = []
-            for n in LEVEL_NAMES:
+            for n in harness.LEVEL_NAMES:
                 if not work.exists(n):
                     assert old[n] is None, f"run {run}: {n} disappeared"
                     continue
@@ -147,7 +143,7 @@ def new_game_killed():
                 if identity(work.data_path(n)) != old[n]:
                     rewritten.append(n)
             # The files are written in order, so the new ones are always the first few.
-            assert rewritten == LEVEL_NAMES[: len(rewritten)], f"run {run}: new files {rewritten} are not a prefix"
+            assert rewritten == harness.LEVEL_NAMES[: len(rewritten)], f"run {run}: new files {rewritten} are not a prefix"
             extra = data_files(work) - allowed
             assert not extra, f"run {run}: unexpected files in Resources/Data: {sorted(extra)}"
             assert settings_values(work.read("Settings.ini")), f"run {run}: Settings.ini is {work.read('Settings.ini')!r}"

@@ -168,7 +168,7 @@ def session_ends_without_leaks():
             game.select("Down", control(5, (640, 480)), '"Back" selected')
             game.select("Return", harness.menu_entry(2, (640, 480)), '"Options" selected in the rebuilt main menu')
             game.select("Up", harness.menu_entry(1, (640, 480)), '"New Game" selected')
-            game.press("Return", lambda: all(work.exists(f"level{n}.level") for n in range(10)), "the ten level files")
+            game.press("Return", work.has_levels, "the ten level files")
             game.wait_drawn()
             for key in ("Right", "Down", "Left", "Up"):
                 game.press(key)

@@ -16,10 +16,6 @@ def options_layout(w, h):
     return [harness.options_control(i, (w, h)) for i in range(6)]
 
 
-def menu_layout(w, h):
-    return [harness.menu_entry(i, (w, h)) for i in range(4)]
-
-
 class Knob:
     """The slider knob bitmap; a knob shows the committed value v when its pixels sit with their centre
     v pixels right of the bar's left edge, on the bar's vertical centre."""
@@ -30,15 +26,9 @@ class Knob:
     def shown_at(self, shot, bar_x, bar_y, value):
         x0 = math.trunc(bar_x - 50 + value - self.img.width / 2)
         y0 = math.trunc(bar_y - self.img.height / 2)
-        for y in range(self.img.height):
-            for x in range(self.img.width):
-                want = self.img.pixel(x, y)
-                if want == (255, 0, 255):
-                    continue  # transparent
-                got = shot.pixel(x0 + x, y0 + y)
-                if max(abs(a - b) for a, b in zip(got, want)) > 8:
-                    return False
-        return True
+        opaque = ((x, y, self.img.pixel(x, y)) for y in range(self.img.height) for x in range(self.img.width))
+        return all(max(map(lambda a, b: abs(a - b), shot.pixel(x0 + x, y0 + y), want)) <= 8
+                   for x, y, want in opaque if want != harness.MAGENTA)
 
     def value(self, shot, bar_x, bar_y):
         """The value the knob of the bar centred at (bar_x, bar_y) shows, or None."""
@@ -107,15 +97,13 @@ def layout_drag_and_resolution():
             # nothing changes until Apply. Each step shows as a new label on the control.
             img = game.select("Down", ctrl[2], "the resolution control")
 
-            def resolution_rows(img):
-                return [img.row(y) for y in range(int(ctrl[2][1]) - 30, int(ctrl[2][1]) + 30)]
-
-            def label_changed(shown):
+            def label_changed(before):
                 img = game.shot()
-                return img if resolution_rows(img) != shown else None
+                return img if img.data[band] != before.data[band] else None
 
+            band = slice((int(ctrl[2][1]) - 30) * W * 3, (int(ctrl[2][1]) + 30) * W * 3)
             for n in range(1, 5):
-                img = game.press("Return", lambda: label_changed(resolution_rows(img)), f"resolution step {n} shown")
+                img = game.press("Return", lambda: label_changed(img), f"resolution step {n} shown")
             assert game.geometry() == (250, 50, W, H), f"the window changed before Apply: {game.geometry()}"
             settings_shown(work, (70, 0, W, H, 0), "Settings.ini unchanged by the resolution steps")
             game.select("Down", ctrl[3], "the full-screen control")
@@ -130,11 +118,10 @@ def layout_drag_and_resolution():
             game.select("Down", ctrl[5], '"Back" laid out for 1024 x 768')
 
             # Back: the main menu is laid out again for the new size, "Options" still selected.
-            menu = menu_layout(1024, 768)
-            img = game.select("Return", menu[2], '"Options" in the main menu for 1024 x 768')
+            img = game.select("Return", harness.menu_entry(2, (1024, 768)), '"Options" in the main menu for 1024 x 768')
             work.keep_shot(img, "main_menu_1024x768.png")
             for index in (1, 0, 3):
-                game.select("Up", menu[index], f"main menu entry {index} for 1024 x 768")
+                game.select("Up", harness.menu_entry(index, (1024, 768)), f"main menu entry {index} for 1024 x 768")
             game.escape()
         assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
 
@@ -195,7 +182,8 @@ def full_screen_toggle():
             game.open_menu((W, H))
             game.open_options((W, H))
             toggle_and_apply(game, work, ctrl, 0)
-            shot = harness.poll_until(display.screenshot, 30, "the screen uncovered", test=lambda s: not covers_screen(s))
+            shot = harness.poll_until(display.screenshot, 30, "the screen uncovered",
+                                      test=lambda s: not covers_screen(s))
             work.keep_shot(shot, "options_windowed_again.png")
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
             game.move(*EMPTY)
