@@ -234,4 +234,36 @@ TEST(FileReplacerTest, ARewriteInPlaceIsNeverCutBelowTheOldContents) {
     EXPECT_EQ(entries("Resources/Data"), 1u);
 }
 
+TEST(FileReplacerTest, AReadOnlyFileInItsOwnersFolderIsKept) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can lay out another user's files and act as that user";
+    }
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/locked.ini", "old");
+    workspace.write("Resources/Data/open.ini", "old");
+    fs::permissions(workspace.path(), fs::perms(0755));
+    fs::permissions("Resources/Data/locked.ini", fs::perms(0444));
+    fs::permissions("Resources/Data/open.ini", fs::perms(0644));
+    for (const char* path :
+         {"Resources/Data", "Resources/Data/locked.ini", "Resources/Data/open.ini"}) {
+        ASSERT_EQ(::chown(path, 65534, 65534), 0) << path;
+    }
+    // The folder is the user's own, so a rename over the locked file would go
+    // through: only the file's mode may stop it. Its writable neighbour shows
+    // that the user can replace files there at all.
+    setfsgid(65534);
+    setfsuid(65534);
+    const bool openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
+    const bool lockedReplaced = replaceFile("Resources/Data/locked.ini", "new", true);
+    setfsuid(0);
+    setfsgid(0);
+
+    EXPECT_TRUE(openReplaced);
+    EXPECT_EQ(workspace.read("Resources/Data/open.ini"), "new");
+    EXPECT_FALSE(lockedReplaced);
+    EXPECT_EQ(workspace.read("Resources/Data/locked.ini"), "old");
+    EXPECT_EQ(permsOf("Resources/Data/locked.ini"), fs::perms(0444));
+    EXPECT_EQ(entries("Resources/Data"), 2u);
+}
+
 } // namespace
