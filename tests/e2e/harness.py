@@ -206,12 +206,9 @@ class Cutout:
 
 def stretch(img, x, y, w, h, dw, dh):
     """The w x h part of img at (x, y) scaled to dw x dh by nearest-pixel sampling, as the renderer does."""
-    rows = []
-    for dy in range(dh):
-        sy = y + (2 * dy + 1) * h // (2 * dh)
-        src = img.row(sy, x, x + w)
-        rows.append(b"".join(src[sx * 3 : sx * 3 + 3] for sx in ((2 * dx + 1) * w // (2 * dw) for dx in range(dw))))
-    return Image(dw, dh, b"".join(rows))
+    columns = [(2 * dx + 1) * w // (2 * dw) for dx in range(dw)]
+    rows = (img.row(y + (2 * dy + 1) * h // (2 * dh), x, x + w) for dy in range(dh))
+    return Image(dw, dh, b"".join(src[sx * 3 : sx * 3 + 3] for src in rows for sx in columns))
 
 
 class SceneArt:
@@ -222,13 +219,8 @@ class SceneArt:
     def __init__(self, work):
         self.tile = Cutout(load_picture(work.asset_path("Level1Tiles.bmp")))
         sheet = load_picture(work.asset_path("Player.bmp"))
-        self.frames = [
-            [
-                Cutout(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
-                for c in range(4)
-            ]
-            for r in range(4)
-        ]
+        self.frames = [[Cutout(stretch(sheet, c * FRAME_W, r * FRAME_H, FRAME_W, FRAME_H, sheet.width, sheet.height))
+                        for c in range(4)] for r in range(4)]
 
 
 def scene_picture(art, rows, cell, size, facing=None, frame=0):
@@ -261,17 +253,14 @@ def picture_differences(img, expected, skip=None, tol=8, limit=None):
     """(count, first) of the pixels of img that differ from the picture `expected` of the same size by more
     than tol on some channel, outside the `skip` box (x, y, w, h); first is (x, y, seen, expected) or None.
     Counting stops once it passes `limit`."""
-    assert (img.width, img.height) == (expected.width, expected.height), (
-        f"a {img.width} x {img.height} picture compared with a {expected.width} x {expected.height} one"
-    )
+    size = img.width, img.height
+    assert size == (expected.width, expected.height), f"pictures of {size} and {expected.width, expected.height}"
     bad, first = 0, None
-    w = img.width
     for y in range(img.height):
-        got = img.row(y)
-        want = expected.row(y)
+        got, want = img.row(y), expected.row(y)
         if got == want:
             continue
-        for x in range(w):
+        for x in range(img.width):
             if skip and skip[0] <= x < skip[0] + skip[2] and skip[1] <= y < skip[1] + skip[3]:
                 continue
             i = x * 3
@@ -710,7 +699,8 @@ class Game:
         try:
             self.window = poll_until(find, timeout, "the Quarrow window", 0.1)
         except AssertionError as e:
-            raise AssertionError(f"{e}; windows named Quarrow: {self.display.run('xdotool', 'search', '--name', 'Quarrow', check=False).split()}\n{self.diagnostics()}") from None
+            named = self.display.run("xdotool", "search", "--name", "Quarrow", check=False).split()
+            raise AssertionError(f"{e}; windows named Quarrow: {named}\n{self.diagnostics()}") from None
         self.display.run("xdotool", "windowfocus", self.window, check=False)
         return self.window
 

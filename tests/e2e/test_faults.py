@@ -73,14 +73,12 @@ def missing_assets_keyboard_still_works():
         assert got == expected, f"bitmap failures per file {got}, expected {expected}"
         assert font >= 10, f"only {font} font failures were printed"
         # Start-up loads only the particle bitmap; the menu comes next and the game scene last.
-        first = out.index(b"Surface for bitmap '")
-        assert out.startswith(b"Surface for bitmap 'Resources/Assets/ParticleBitmap.bmp' not loaded!\n", first), (
-            f"the first failure printed is not the particle bitmap's: {out[first:first + 80]!r}"
-        )
+        first = out[out.index(b"Surface for bitmap '"):][:80]
+        assert first.startswith(b"Surface for bitmap 'Resources/Assets/ParticleBitmap.bmp' not loaded!\n"), (
+            f"the first failure printed is not the particle bitmap's: {first!r}")
         tiles = out.index(b"Surface for bitmap 'Resources/Assets/Level1Tiles.bmp'")
-        assert out.index(b"room 1: 0, 0") < tiles < out.index(b"Surface for bitmap 'Resources/Assets/Player.bmp'"), (
-            "the tile bitmap was not loaded after the maps were generated and before the player"
-        )
+        player = out.index(b"Surface for bitmap 'Resources/Assets/Player.bmp'")
+        assert out.index(b"room 1: 0, 0") < tiles < player, "the tiles not loaded after the maps and before the player"
         levels = work.levels()
         assert harness.printed_levels(levels) in out, "the ten maps and their room lists were not printed"
         assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"

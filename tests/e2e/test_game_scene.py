@@ -33,15 +33,6 @@ def wait_scene(game, art, rows, cell, facing, frames=(0,), what="the game scene"
     return game.wait_picture(pictures, f"{what} (the player on cell {cell})", allowed=MAX_BAD)
 
 
-def choose(game, entry, done, what):
-    """From a freshly shown menu ("New Game" selected) carry out "New Game" or "Continue" by keyboard,
-    holding Return until done() holds."""
-    game.open_menu()
-    if entry == "Continue":
-        game.select("Up", harness.menu_entry(0, (W, H)), '"Continue" selected')
-    return game.press("Return", done, what)
-
-
 KEYS = {LEFT: "Left", UP: "Up", RIGHT: "Right", DOWN: "Down"}
 
 
@@ -77,7 +68,8 @@ def walk_until_stopped(game, art, rows, cell):
 def new_game_levels_and_moves():
     with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as work, Game(display, BINARY, work) as game:
         art = harness.SceneArt(work)
-        choose(game, "New Game", work.has_levels, "level0.level .. level9.level")
+        game.open_menu()
+        game.press("Return", work.has_levels, "level0.level .. level9.level after New Game")
         levels = work.levels()
         rows = [row.decode("ascii") for row in levels[0]]
 
@@ -100,9 +92,7 @@ def new_game_levels_and_moves():
         game.escape()
         out = game.output()
     expected = harness.printed_levels(levels)
-    assert expected in out, (
-        f"standard output does not hold the ten maps each followed by its room list; it starts {out[:300]!r}"
-    )
+    assert expected in out, f"the output lacks the ten maps each followed by its room list; it starts {out[:300]!r}"
 
 
 # A level as "New Game" writes them: CR LF line ends, 40 x 40, the start and a diagonal pattern of floor.
@@ -117,13 +107,13 @@ def continue_shows_the_level_on_disk():
         art = harness.SceneArt(work)
         with Game(display, BINARY, work) as game:
             picture = scene_picture(art, LEVEL_ROWS, START, DOWN)
-            choose(game, "Continue", lambda: matches(game.shot(), picture), "the game scene after Continue")
-            wait_scene(game, art, LEVEL_ROWS, START, DOWN, what="the game scene after Continue")
+            game.open_menu()
+            game.select("Up", harness.menu_entry(0, (W, H)), '"Continue" selected')
+            game.press("Return", lambda: matches(game.shot(), picture), "the game scene after Continue")
             game.escape()
         assert game.output() == b"", f"Continue printed {game.output()[:300]!r}"
-        assert sorted(os.listdir(work.data_path())) == ["SaveData.bin", "Settings.ini", "level0.level"], (
-            f"Resources/Data holds {sorted(os.listdir(work.data_path()))}"
-        )
+        files = sorted(os.listdir(work.data_path()))
+        assert files == ["SaveData.bin", "Settings.ini", "level0.level"], f"Resources/Data holds {files}"
         assert work.read("level0.level") == LEVEL, "Continue changed level0.level"
 
 

@@ -14,6 +14,7 @@ import tempfile
 
 import harness
 from harness import Display, Game, Workdir, settings_text
+from harness import options_control as control
 
 BINARY, RESOURCES = harness.arguments()
 
@@ -135,17 +136,13 @@ def unreleased_sdl_objects_still_reported():
     err = res.stderr.decode(errors="replace")
     direct = re.findall(r"^Direct leak of \d+ byte", err, re.M)
     assert res.returncode == LEAK_STATUS and len(direct) >= 2, (
-        f"a forgotten surface and font were not reported as two direct leaks (status {res.returncode}):\n{err[-3000:]}"
-    )
+        f"a forgotten surface and font not reported as two direct leaks ({res.returncode}):\n{err[-3000:]}")
 
 
 def session_ends_without_leaks():
     W, H = 1000, 800
     with Display() as display, Workdir(RESOURCES, settings=settings_text(50, 50, W, H, False)) as work:
         with sanitized_game(display, work) as game:
-
-            def control(index, size=(W, H)):
-                return harness.options_control(index, size)
 
             def settings_become(values):
                 return lambda: harness.settings_values(work.read_if_there("Settings.ini")) == values
@@ -155,13 +152,13 @@ def session_ends_without_leaks():
             game.drag([(560, 400), (600, 400), (640, 400)])
             game.move(*harness.EMPTY)
             harness.wait_settings(work, lambda v: v == (90, 50, W, H, 0), "MusicVolume=90 after the drag")
-            game.select("Down", control(1), "the effects slider selected")
-            game.select("Down", control(2), "Resolution selected")
+            game.select("Down", control(1, (W, H)), "the effects slider selected")
+            game.select("Down", control(2, (W, H)), "Resolution selected")
             game.press("Return")  # 1000 x 800 is not in the list: the next size is 640 x 480
-            game.select("Down", control(3), "full screen selected")
+            game.select("Down", control(3, (W, H)), "full screen selected")
             game.press("Return", settings_become((90, 50, W, H, 1)), "Fullscreen=1")
             game.press("Return", settings_become((90, 50, W, H, 0)), "Fullscreen=0")
-            game.select("Down", control(4), '"Apply" selected')
+            game.select("Down", control(4, (W, H)), '"Apply" selected')
             game.press("Return", lambda: game.geometry()[2:] == (640, 480), "the window at 640 x 480 after Apply")
             harness.wait_settings(work, lambda v: v == (90, 50, 640, 480, 0), "the applied size in Settings.ini")
             game.select(None, control(4, (640, 480)), '"Apply" still selected at 640 x 480')

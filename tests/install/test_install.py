@@ -63,16 +63,14 @@ def installed_tree_is_complete():
         # Every asset of the repository, byte for byte.
         source = os.path.join(REPO, "Resources", "Assets")
         names = sorted(os.listdir(source))
-        assert sorted(os.listdir(p(ASSETS))) == names, (
-            f"installed assets {sorted(os.listdir(p(ASSETS)))}, repository's {names}"
-        )
+        got = sorted(os.listdir(p(ASSETS)))
+        assert got == names, f"installed assets {got}, repository's {names}"
         _, mismatch, errors = filecmp.cmpfiles(source, p(ASSETS), names, shallow=False)
         assert not mismatch and not errors, f"installed assets differ from the repository's: {mismatch + errors}"
 
         res = subprocess.run(["desktop-file-validate", p(DESKTOP)], capture_output=True, text=True, timeout=30)
-        assert res.returncode == 0 and not (res.stdout + res.stderr).strip(), (
-            f"desktop-file-validate: {res.stdout}{res.stderr}"
-        )
+        report = (res.stdout + res.stderr).strip()
+        assert res.returncode == 0 and not report, f"desktop-file-validate: {report}"
         with open(p(DESKTOP)) as f:
             entry = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
         assert entry.get("Exec") == "quarrow" and entry.get("Icon") == "quarrow", f"desktop entry {entry}"
