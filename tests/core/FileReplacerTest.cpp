@@ -11,6 +11,7 @@
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
