@@ -4,7 +4,6 @@ of a game killed right after "New Game". The game must never tear what it writes
 import os
 import re
 import signal
-import subprocess
 
 import harness
 from harness import Display, Game, Workdir, options_control, settings_text
