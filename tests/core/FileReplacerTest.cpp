@@ -27,6 +27,30 @@ ino_t inodeOf(const char* path) {
     return ::stat(path, &status) == 0 ? status.st_ino : 0;
 }
 
+// While one lives, files are opened, made and checked as user and group 65534
+// when the test runs as root (root writes through any mode bits); otherwise
+// nothing changes.
+class AsAnotherUser {
+  public:
+    AsAnotherUser() {
+        if (asRoot) {
+            setfsgid(65534);
+            setfsuid(65534);
+        }
+    }
+    ~AsAnotherUser() {
+        if (asRoot) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    AsAnotherUser(const AsAnotherUser&) = delete;
+    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+
+  private:
+    const bool asRoot = geteuid() == 0;
+};
+
 TEST(FileReplacerTest, ReplacesWholeFilesAndCleansUp) {
     TestWorkspace workspace;
     const std::string bytes("one\0two\r\n", 9);
@@ -140,17 +164,14 @@ TEST(FileReplacerTest, InAReadOnlyFolderWritableFilesAreRewrittenWhereTheyAre) {
     fs::permissions("Resources/Data", fs::perms(0555));
     const ino_t inode = inodeOf("Resources/Data/open.ini");
     // Root writes through any mode bits: file access goes through another user meanwhile.
-    const bool asRoot = geteuid() == 0;
-    if (asRoot) {
-        setfsgid(65534);
-        setfsuid(65534);
-    }
-    const bool openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
-    const bool lockedReplaced = replaceFile("Resources/Data/locked.ini", "new");
-    const bool newMade = replaceFile("Resources/Data/new.ini", "new");
-    if (asRoot) {
-        setfsuid(0);
-        setfsgid(0);
+    bool openReplaced = false;
+    bool lockedReplaced = false;
+    bool newMade = false;
+    {
+        const AsAnotherUser other;
+        openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
+        lockedReplaced = replaceFile("Resources/Data/locked.ini", "new");
+        newMade = replaceFile("Resources/Data/new.ini", "new");
     }
     fs::permissions("Resources/Data", fs::perms(0755));
 
@@ -174,12 +195,12 @@ TEST(FileReplacerTest, AnotherUsersFileInAFolderThatCannotBeListedIsReplaced) {
     fs::permissions(workspace.path(), fs::perms(0755));
     // Others may add and rename files here but not list the folder, so it cannot be synced.
     fs::permissions("Resources/Data", fs::perms(0773));
-    setfsgid(65534);
-    setfsuid(65534);
-    // The new file cannot be given back to its owner; it is replaced all the same.
-    const bool replaced = replaceFile("Resources/Data/shared.ini", "new", true);
-    setfsuid(0);
-    setfsgid(0);
+    bool replaced = false;
+    {
+        const AsAnotherUser other;
+        // The new file cannot be given back to its owner; it is replaced all the same.
+        replaced = replaceFile("Resources/Data/shared.ini", "new", true);
+    }
 
     EXPECT_TRUE(replaced);
     EXPECT_EQ(workspace.read("Resources/Data/shared.ini"), "new");
@@ -199,15 +220,10 @@ bool replaceInReadOnlyFolder(const TestWorkspace& workspace, const char* path,
     limited.rlim_cur = sizeLimit;
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
-    const bool asRoot = geteuid() == 0;
-    if (asRoot) {
-        setfsgid(65534);
-        setfsuid(65534);
-    }
-    const bool replaced = replaceFile(path, bytes);
-    if (asRoot) {
-        setfsuid(0);
-        setfsgid(0);
+    bool replaced = false;
+    {
+        const AsAnotherUser other;
+        replaced = replaceFile(path, bytes);
     }
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, previousHandler);
@@ -252,12 +268,13 @@ TEST(FileReplacerTest, AReadOnlyFileInItsOwnersFolderIsKept) {
     // The folder is the user's own, so a rename over the locked file would go
     // through: only the file's mode may stop it. Its writable neighbour shows
     // that the user can replace files there at all.
-    setfsgid(65534);
-    setfsuid(65534);
-    const bool openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
-    const bool lockedReplaced = replaceFile("Resources/Data/locked.ini", "new", true);
-    setfsuid(0);
-    setfsgid(0);
+    bool openReplaced = false;
+    bool lockedReplaced = false;
+    {
+        const AsAnotherUser other;
+        openReplaced = replaceFile("Resources/Data/open.ini", "new", true);
+        lockedReplaced = replaceFile("Resources/Data/locked.ini", "new", true);
+    }
 
     EXPECT_TRUE(openReplaced);
     EXPECT_EQ(workspace.read("Resources/Data/open.ini"), "new");
