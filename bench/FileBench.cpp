@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -16,7 +17,9 @@ class QuietStdout {
   public:
     QuietStdout() : saved(dup(fileno(stdout))) {
         std::fflush(stdout);
-        std::freopen("/dev/null", "w", stdout);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        dup2(nowhere, fileno(stdout));
+        close(nowhere);
     }
     ~QuietStdout() {
         std::fflush(stdout);

@@ -26,6 +26,11 @@ class Sprite {
     // cell, and a call of its own for each would cost the frame several per
     // cent more than the SDL calls themselves.
     void draw(float x, float y) const;
+    // The whole pixel a position is drawn at, as a float: truncated toward zero.
+    static float wholePixel(float position) { return static_cast<float>(truncateToInt(position)); }
+    // Draws with the top-left corner at whole pixels already worked out by
+    // wholePixel(): a map works out its columns' once a frame, not once a cell.
+    void drawAtWholePixels(float left, float top) const;
     // Frees the texture, then the surface.
     void release();
 
@@ -44,16 +49,17 @@ class Sprite {
 };
 
 inline void Sprite::draw(float x, float y) const {
+    drawAtWholePixels(wholePixel(x), wholePixel(y));
+}
+
+inline void Sprite::drawAtWholePixels(float left, float top) const {
     if (!texture) {
         return;
     }
-    const int left = truncateToInt(x);
-    const int top = truncateToInt(y);
     // The whole-pixel corner handed over as floats, which is what SDL_RenderCopy
     // would make of an SDL_Rect itself; building that SDL_Rect here costs a
     // large map's frame a fifth more (its fields are stored piecemeal and read
     // back whole).
-    const SDL_FRect destination{static_cast<float>(left), static_cast<float>(top),
-                                static_cast<float>(width), static_cast<float>(height)};
+    const SDL_FRect destination{left, top, static_cast<float>(width), static_cast<float>(height)};
     SDL_RenderCopyF(renderer, texture.get(), useSourceRect ? &sourceRect : nullptr, &destination);
 }

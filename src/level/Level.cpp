@@ -48,16 +48,21 @@ void Level::render(float cameraX, float cameraY) const {
         return;
     }
     const size_t rowCount = std::min(rows.size(), static_cast<size_t>(height));
-    const auto columnCount = static_cast<size_t>(width);
+    // Every row puts its cells at the same lefts, so they are worked out once.
+    std::vector<float> lefts(static_cast<size_t>(width));
+    for (size_t c = 0; c < lefts.size(); ++c) {
+        lefts[c] = Sprite::wholePixel(
+            static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(c)) - cameraX);
+    }
     for (size_t r = 0; r < rowCount; ++r) {
         // A short hand-made row has nothing to draw past its end.
         const std::string& cells = rows[r];
-        const size_t columns = std::min(cells.size(), columnCount);
-        const auto y = static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(r)) - cameraY;
+        const size_t columns = std::min(cells.size(), lefts.size());
+        const float top = Sprite::wholePixel(
+            static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(r)) - cameraY);
         for (size_t c = 0; c < columns; ++c) {
             if (cells[c] == '1') {
-                tileSprite->draw(
-                    static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(c)) - cameraX, y);
+                tileSprite->drawAtWholePixels(lefts[c], top);
             }
         }
     }
