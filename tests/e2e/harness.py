@@ -173,22 +173,17 @@ LEFT, UP, RIGHT, DOWN = 0, 1, 2, 3  # the player's facings, which are also the r
 MAGENTA = (255, 0, 255)  # transparent in every bitmap
 
 
+# A row of pixels as runs of whole pixels, opaque (group 1) or magenta: each match starts on a pixel's bounds.
+_RUNS = re.compile(rb"((?:(?!\xff\x00\xff)...)+)|(?:\xff\x00\xff)+", re.S)
+
+
 class Cutout:
     """A bitmap with its opaque runs per row (magenta is transparent), ready to be pasted."""
 
     def __init__(self, img):
-        self.w, self.h, self.rows = img.width, img.height, []
-        for y in range(img.height):
-            row = img.row(y)
-            runs, start = [], None
-            for i in range(img.width + 1):
-                opaque = i < img.width and tuple(row[i * 3 : i * 3 + 3]) != MAGENTA
-                if opaque and start is None:
-                    start = i
-                elif not opaque and start is not None:
-                    runs.append((start, i, row[start * 3 : i * 3]))
-                    start = None
-            self.rows.append(runs)
+        self.w, self.h = img.width, img.height
+        self.rows = [[(m.start() // 3, m.end() // 3, m[1]) for m in _RUNS.finditer(img.row(y)) if m[1]]
+                     for y in range(img.height)]
 
     def paste(self, buf, size, x, y):
         """Copy the opaque pixels into the raster `buf` of size (w, h) with the top left corner at (x, y)."""
@@ -332,8 +327,7 @@ class SettingsReader(threading.Thread):
 def wait_settings(work, test, what, timeout=8):
     """Wait until Settings.ini is whole and its five values pass test; return them."""
     try:
-        return poll_until(lambda: settings_values(work.read_if_there("Settings.ini")), timeout, what, 0.02,
-                          lambda v: v is not None and test(v))
+        return poll_until(work.settings, timeout, what, 0.02, lambda v: v is not None and test(v))
     except AssertionError as e:
         raise AssertionError(f"{e}; Settings.ini holds {work.read_if_there('Settings.ini')!r}") from None
 
@@ -343,11 +337,11 @@ def menu_entry(index, size):
     return 0.5 * size[0], (0.6, 0.7, 0.8, 0.9)[index] * size[1]
 
 
-def options_control(index, size):
-    """Centre of options control `index` (music, effects, resolution, full screen, Apply, Back)."""
+def options_controls(size):
+    """Centres of the options controls (music, effects, resolution, full screen, Apply, Back) for `size`."""
     w, h = size
     return [(0.6 * w, 0.5 * h), (0.6 * w, 0.6 * h), (0.6 * w, 0.7 * h), (0.6 * w, 0.8 * h),
-            (0.5 * w, 0.9 * h), (0.6 * w, 0.9 * h)][index]
+            (0.5 * w, 0.9 * h), (0.6 * w, 0.9 * h)]
 
 
 def printed_levels(levels):
@@ -405,6 +399,10 @@ class Workdir:
         except FileNotFoundError:
             return None
 
+    def settings(self):
+        """The five values of Settings.ini, or None when it is missing or not whole in the game's form."""
+        return settings_values(self.read_if_there("Settings.ini"))
+
     def exists(self, name):
         return os.path.exists(self.data_path(name))
 
@@ -442,10 +440,7 @@ class Display:
     openbox on it when wm=True."""
 
     def __init__(self, wm=False):
-        self.wm_wanted = wm
-        self.xvfb = None
-        self.wm = None
-        self.env = None
+        self.wm_wanted, self.xvfb, self.wm, self.env = wm, None, None, None
         self._log = tempfile.TemporaryFile()
 
     def __enter__(self):
@@ -582,7 +577,7 @@ class FrameCounter:
     NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
 
     def __init__(self, display_name, window):
-        self.x11, self.xdamage = _xlib()
+        self.x11, self.xdamage, self.window = *_xlib(), window
         self.dpy = self.x11.XOpenDisplay(display_name.encode())
         assert self.dpy, f"cannot open display {display_name}"
         base, error = ctypes.c_int(), ctypes.c_int()
@@ -652,9 +647,6 @@ class Game:
         return self
 
     def __exit__(self, *exc):
-        self.kill()
-
-    def kill(self):
         if self._frames:
             self._frames.close()
             self._frames = None
@@ -720,7 +712,6 @@ class Game:
             if self._frames:
                 self._frames.close()
             self._frames = FrameCounter(self.display.env["DISPLAY"], self.window)
-            self._frames.window = self.window
         self._frames.start()
         self._frames.wait(FRAMES_SEEN, self.alive)
 
@@ -803,41 +794,29 @@ class Game:
         self.alive()
         return self.display.screenshot(self.window)
 
-    def wait_shot(self, check, timeout=30, what="the expected picture"):
-        """Take window screenshots until check(img) returns something truthy; return (img, value)."""
-
-        def attempt():
-            img = self.shot()
-            return img, check(img)
-
-        return poll_until(attempt, timeout, what, test=lambda pair: pair[1])
+    def wait_shot(self, check, what, timeout=30):
+        """Take window screenshots until check(img) holds; return that screenshot."""
+        return poll_until(self.shot, timeout, what, test=check)
 
     def wait_drawn(self):
-        self.wait_shot(lambda img: any(img.data), what="anything drawn in the window")
+        self.wait_shot(lambda img: any(img.data), "anything drawn in the window")
 
-    def wait_picture(self, expected, what, skip=None, allowed=0, timeout=30):
-        """Wait until the window shows the picture `expected`, or one of a list of them, with at most
-        `allowed` pixels off (outside the `skip` box); return the screenshot. On failure, say how the
-        last screenshot differs from the first picture."""
-        pictures = [expected] if isinstance(expected, Image) else list(expected)
+    def wait_picture(self, pictures, what, skip=None, allowed=0):
+        """Wait until the window shows one of the `pictures` with at most `allowed` pixels off (outside the
+        `skip` box); return the screenshot. On failure, say how the last one differs from the first picture
+        (a window of another size fails there with both sizes, below the timeout that names `what`)."""
         size = pictures[0].width, pictures[0].height
 
         def check(img):
-            if (img.width, img.height) != size:
-                return False
-            return any(picture_differences(img, p, skip, limit=allowed)[0] <= allowed for p in pictures)
+            return (img.width, img.height) == size and any(
+                picture_differences(img, p, skip, limit=allowed)[0] <= allowed for p in pictures)
 
         try:
-            img, _ = self.wait_shot(check, timeout=timeout, what=what)
+            return self.wait_shot(check, what)
         except AssertionError:
-            img = self.shot()
-            if (img.width, img.height) != size:
-                raise AssertionError(f"{what}: the window is {img.width} x {img.height}, not {size[0]} x {size[1]}") from None
-            bad, first = picture_differences(img, pictures[0], skip)
-            raise AssertionError(
-                f"{what}: {bad} pixels differ from the expected picture; first (x, y, seen, expected): {first}"
-            ) from None
-        return img
+            bad, first = picture_differences(self.shot(), pictures[0], skip)
+            raise AssertionError(f"{what}: {bad} pixels differ from the expected picture; first (x, y, seen, "
+                                 f"expected): {first}") from None
 
     def wait_exit(self, timeout=30):
         """Wait for the process to end by itself; return its exit status."""
@@ -857,7 +836,7 @@ class Game:
     def open_options(self, size):
         """From the fresh main menu of a window of `size`, open the options (the music slider selected)."""
         self.select("Down", menu_entry(2, size), '"Options" selected')
-        return self.select("Return", options_control(0, size), "the music slider selected in the options menu")
+        return self.select("Return", options_controls(size)[0], "the music slider selected in the options menu")
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -874,12 +853,11 @@ def arguments():
     return binary, resources
 
 
-def run_cases(cases, argc=3):
-    """Run the case named by the command line's argument number `argc`, or all of them when it names
-    none (or only those the environment names in QUARROW_CASES, comma-separated); report every failure
-    and exit non-zero when any failed."""
+def run_cases(cases):
+    """Run the case the command line names after the binary and the folder, or all of them when it names
+    none; report every failure and exit non-zero when any failed."""
     by_name = {case.__name__: case for case in cases}
-    wanted = sys.argv[argc:argc + 1] or [name for name in os.environ.get("QUARROW_CASES", "").split(",") if name]
+    wanted = sys.argv[3:4]
     unknown = set(wanted) - set(by_name)
     assert not unknown, f"no such case: {', '.join(sorted(unknown))}; the cases are {', '.join(by_name)}"
     cases = [by_name[name] for name in wanted] or cases

@@ -12,6 +12,6 @@ set_tests_properties(e2e_leaks PROPERTIES LABELS leak TIMEOUT 180 RUN_SERIAL TRU
 # exit status. Leaks are test_leaks.py's business, so they are not checked here.
 add_test(NAME e2e_absurd_settings_sanitized
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_faults.py $<TARGET_FILE:quarrow>
-                 ${PROJECT_SOURCE_DIR}/Resources)
+                 ${PROJECT_SOURCE_DIR}/Resources absurd_settings_values)
 set_tests_properties(e2e_absurd_settings_sanitized PROPERTIES LABELS leak TIMEOUT 300 RUN_SERIAL TRUE
-                     ENVIRONMENT "QUARROW_CASES=absurd_settings_values;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+                     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")

@@ -6,7 +6,7 @@ import re
 import signal
 
 import harness
-from harness import Display, Game, Workdir, options_control, settings_text
+from harness import Display, Game, Workdir, options_controls, settings_text
 
 BINARY, RESOURCES = harness.arguments()
 
@@ -23,7 +23,7 @@ def two_games_saving_at_once():
     # Two games on two screens share one work dir. With a volume slider held down, each saves
     # Settings.ini at every update; a reader must only ever find one game's whole file or the other's.
     w, h = 640, 480
-    bar_x, bar_y = options_control(0, (w, h))
+    bar_x, bar_y = options_controls((w, h))[0]
     bar_left = bar_x - 50  # the music slider's value is the pointer's offset from its bar's left end
     with Display() as one, Display() as two, Workdir(RESOURCES, settings=settings_text(50, 50, w, h, False)) as work:
         with Game(one, BINARY, work, name="first") as first, Game(two, BINARY, work, name="second") as second:
@@ -57,7 +57,7 @@ def two_games_saving_at_once():
             for game in (first, second):
                 game.frames()
                 game.escape()
-        final = harness.settings_values(work.read("Settings.ini"))
+        final = work.settings()
         dragged_to = final and (final[0] <= 30 or final[0] >= 70)
         assert dragged_to and final[1:] == (50, w, h, 0), f"Settings.ini is {work.read('Settings.ini')!r}"
         assert not temporaries(work.data_path()), f"left behind: {temporaries(work.data_path())}"
@@ -72,7 +72,7 @@ def killed_game_log_is_whole():
             rows = harness.check_level_file("level0.level", work.read("level0.level"))
             expected = harness.scene_picture(art, rows, (1, 1), (W, H))
             # The first level on screen: the maps and room lists have all been printed by then.
-            game.wait_picture(expected, "the first level", skip=(W // 2, H // 2, PLAYER_W, PLAYER_H))
+            game.wait_picture([expected], "the first level", skip=(W // 2, H // 2, PLAYER_W, PLAYER_H))
             os.kill(game.proc.pid, signal.SIGKILL)
             status = game.proc.wait(timeout=10)
             assert status == -signal.SIGKILL, f"the game ended with status {status} before it was killed"

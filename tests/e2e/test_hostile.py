@@ -7,7 +7,7 @@ import signal
 import subprocess
 
 import harness
-from harness import Display, Game, Workdir, check_level_file, settings_text
+from harness import LEVEL_NAMES, Display, Game, Workdir, check_level_file, settings_text
 
 BINARY, RESOURCES = harness.arguments()
 WINDOWED = settings_text(100, 100, 1280, 720, False)
@@ -17,13 +17,8 @@ RENDERER_FAILED = rb"Renderer initialisation failed: [^\n]+\nPress any key to co
 # Starts the game with a standard output whose reading end is already closed, as `quarrow | head -c1` leaves
 # it once head has its byte. The game replaces this interpreter, so it keeps its PID and dies with the test;
 # it gets SIGPIPE back as a shell would give it (Python ignores it, and an ignored signal stays so across exec).
-CLOSED_STDOUT = [
-    "python3",
-    "-c",
-    "import os, signal, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1); "
-    "signal.signal(signal.SIGPIPE, signal.SIG_DFL); os.execv(sys.argv[1], sys.argv[1:])",
-]
-LEVELS = [f"level{n}.level" for n in range(10)]
+CLOSED_STDOUT = ["python3", "-c", "import os, signal, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1); "
+                 "signal.signal(signal.SIGPIPE, signal.SIG_DFL); os.execv(sys.argv[1], sys.argv[1:])"]
 
 
 def a_size_no_window_can_have_opens_the_desktop():
@@ -75,18 +70,18 @@ def no_window_at_all_ends_the_game():
 
 def a_closed_standard_output_never_ends_the_game():
     old = b"old level\r\n"
-    with Display() as display, Workdir(RESOURCES, settings=WINDOWED, files={n: old for n in LEVELS}) as work:
+    with Display() as display, Workdir(RESOURCES, settings=WINDOWED, files={n: old for n in LEVEL_NAMES}) as work:
         with Game(display, BINARY, work, prefix=CLOSED_STDOUT) as game:
             game.find_window()
-            game.move(5, 5)
+            game.move(*harness.EMPTY)
 
             def all_new():
                 game.alive()
-                return all(work.read(n) != old for n in LEVELS)
+                return all(work.read(n) != old for n in LEVEL_NAMES)
 
             # "New Game" is selected at start: Return prints ten maps into the closed pipe while writing them.
             game.press("Return", all_new, "ten new levels")
-            for name in LEVELS:
+            for name in LEVEL_NAMES:
                 check_level_file(name, work.read(name))
             game.escape()
             assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
@@ -104,11 +99,5 @@ def a_closed_terminal_ends_the_game_with_its_exit_save():
                 assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin was not written at exit on {sent.name}"
 
 
-harness.run_cases(
-    [
-        a_size_no_window_can_have_opens_the_desktop,
-        no_window_at_all_ends_the_game,
-        a_closed_standard_output_never_ends_the_game,
-        a_closed_terminal_ends_the_game_with_its_exit_save,
-    ]
-)
+harness.run_cases([a_size_no_window_can_have_opens_the_desktop, no_window_at_all_ends_the_game,
+                   a_closed_standard_output_never_ends_the_game, a_closed_terminal_ends_the_game_with_its_exit_save])

@@ -21,7 +21,7 @@ SEED = int(os.environ.get("QUARROW_KILL_SEED", str(time.time_ns() % 1_000_000_00
 print(f"kill moments drawn with QUARROW_KILL_SEED={SEED}", flush=True)
 
 W, H = 1000, 800
-MUSIC_SLIDER = harness.options_control(0, (W, H))
+MUSIC_SLIDER = harness.options_controls((W, H))[0]
 BAR_LEFT = 550  # the music slider's bar spans 550..650: the value is the pointer's offset from 550
 SLIDER_RUNS = 20
 NEW_GAME_RUNS = 20

@@ -14,7 +14,6 @@ import tempfile
 
 import harness
 from harness import Display, Game, Workdir, settings_text
-from harness import options_control as control
 
 BINARY, RESOURCES = harness.arguments()
 
@@ -141,28 +140,25 @@ def unreleased_sdl_objects_still_reported():
 
 def session_ends_without_leaks():
     W, H = 1000, 800
+    ctrl, small = harness.options_controls((W, H)), harness.options_controls((640, 480))
     with Display() as display, Workdir(RESOURCES, settings=settings_text(50, 50, W, H, False)) as work:
         with sanitized_game(display, work) as game:
-
-            def settings_become(values):
-                return lambda: harness.settings_values(work.read_if_there("Settings.ini")) == values
-
             game.open_menu()
             game.open_options((W, H))
             game.drag([(560, 400), (600, 400), (640, 400)])
             game.move(*harness.EMPTY)
             harness.wait_settings(work, lambda v: v == (90, 50, W, H, 0), "MusicVolume=90 after the drag")
-            game.select("Down", control(1, (W, H)), "the effects slider selected")
-            game.select("Down", control(2, (W, H)), "Resolution selected")
+            game.select("Down", ctrl[1], "the effects slider selected")
+            game.select("Down", ctrl[2], "Resolution selected")
             game.press("Return")  # 1000 x 800 is not in the list: the next size is 640 x 480
-            game.select("Down", control(3, (W, H)), "full screen selected")
-            game.press("Return", settings_become((90, 50, W, H, 1)), "Fullscreen=1")
-            game.press("Return", settings_become((90, 50, W, H, 0)), "Fullscreen=0")
-            game.select("Down", control(4, (W, H)), '"Apply" selected')
+            game.select("Down", ctrl[3], "full screen selected")
+            game.press("Return", lambda: work.settings() == (90, 50, W, H, 1), "Fullscreen=1")
+            game.press("Return", lambda: work.settings() == (90, 50, W, H, 0), "Fullscreen=0")
+            game.select("Down", ctrl[4], '"Apply" selected')
             game.press("Return", lambda: game.geometry()[2:] == (640, 480), "the window at 640 x 480 after Apply")
             harness.wait_settings(work, lambda v: v == (90, 50, 640, 480, 0), "the applied size in Settings.ini")
-            game.select(None, control(4, (640, 480)), '"Apply" still selected at 640 x 480')
-            game.select("Down", control(5, (640, 480)), '"Back" selected')
+            game.select(None, small[4], '"Apply" still selected at 640 x 480')
+            game.select("Down", small[5], '"Back" selected')
             game.select("Return", harness.menu_entry(2, (640, 480)), '"Options" selected in the rebuilt main menu')
             game.select("Up", harness.menu_entry(1, (640, 480)), '"New Game" selected')
             game.press("Return", work.has_levels, "the ten level files")

@@ -11,11 +11,6 @@ from harness import EMPTY, SCREEN_H, SCREEN_W, Display, Game, Workdir, is_green_
 BINARY, RESOURCES = harness.arguments()
 
 
-def options_layout(w, h):
-    """Control centres by index, for a window of w x h."""
-    return [harness.options_control(i, (w, h)) for i in range(6)]
-
-
 class Knob:
     """The slider knob bitmap; a knob shows the committed value v when its pixels sit with their centre
     v pixels right of the bar's left edge, on the bar's vertical centre."""
@@ -47,7 +42,7 @@ def layout_drag_and_resolution():
             game.open_menu()
             img = game.open_options((W, H))
             work.keep_shot(img, "options_1000x800.png")
-            ctrl = options_layout(W, H)
+            ctrl = harness.options_controls((W, H))
             assert ctrl[:2] == [(600, 400), (600, 480)]
 
             # The music bar is 100 pixels wide whatever its label; its knob shows the stored volume 30.
@@ -63,10 +58,8 @@ def layout_drag_and_resolution():
                 assert box and 400 <= box[0] <= 403, f'caption "{caption}" starts at {box and box[0]}, expected x 400'
 
             # The arrow keys walk through the six controls and wrap at both ends.
-            steps = [("Down", 1), ("Down", 2), ("Down", 3), ("Down", 4), ("Down", 5), ("Down", 0), ("Up", 5)]
-            for key, index in steps:
+            for key, index in [("Down", i) for i in (1, 2, 3, 4, 5, 0)] + [("Up", 5), ("Down", 0)]:
                 game.select(key, ctrl[index], f"control {index} after {key}")
-            game.select("Down", ctrl[0], "the music slider again")
 
             # Dragging the music slider: the value follows the mouse and is saved while the button is down.
             xs = [560, 570, 580, 590, 600, 610, 620]
@@ -90,7 +83,7 @@ def layout_drag_and_resolution():
             game.drag([p[:2] for p in fx_points], during=fx_follows)
             game.move(*EMPTY)
             settings_shown(work, (70, 0, W, H, 0), "the dragged effects volume saved")
-            img = game.wait_shot(lambda img: knob.shown_at(img, 600, 480, 0), what="the effects knob at 0")[0]
+            img = game.wait_shot(lambda img: knob.shown_at(img, 600, 480, 0), what="the effects knob at 0")
             work.keep_shot(img, "options_after_drag.png")
 
             # From 1000 x 800 (not in the list) the resolution steps 640x480, 800x600, 848x480, 1024x768;
@@ -110,12 +103,11 @@ def layout_drag_and_resolution():
             game.select("Down", ctrl[4], '"Apply"')
             game.press("Return", lambda: game.geometry() == (250, 50, 1024, 768), "a 1024 x 768 window")
             settings_shown(work, (70, 0, 1024, 768, 0), "Settings.ini with 1024 x 768")
-            ctrl = options_layout(1024, 768)
+            ctrl = harness.options_controls((1024, 768))
             img = game.select(None, ctrl[4], '"Apply" laid out for 1024 x 768')
             work.keep_shot(img, "options_1024x768.png")
-            game.select("Up", ctrl[3], "the full-screen control laid out for 1024 x 768")
-            game.select("Down", ctrl[4], '"Apply" again')
-            game.select("Down", ctrl[5], '"Back" laid out for 1024 x 768')
+            for key, index in (("Up", 3), ("Down", 4), ("Down", 5)):
+                game.select(key, ctrl[index], f"control {index} laid out for 1024 x 768, after {key}")
 
             # Back: the main menu is laid out again for the new size, "Options" still selected.
             img = game.select("Return", harness.menu_entry(2, (1024, 768)), '"Options" in the main menu for 1024 x 768')
@@ -135,10 +127,8 @@ def layout_drag_and_resolution():
 
 def covers_screen(img):
     """True when nothing of the white root window shows in the parts of the screen away from the menu."""
-    for region in ((1100, 0, SCREEN_W - 1100, SCREEN_H), (0, 850, 1100, SCREEN_H - 850)):
-        if img.count(lambda r, g, b: r or g or b, region):
-            return False
-    return True
+    regions = ((1100, 0, SCREEN_W - 1100, SCREEN_H), (0, 850, 1100, SCREEN_H - 850))
+    return not any(img.count(harness.not_black, region) for region in regions)
 
 
 def toggle_and_apply(game, work, ctrl, on):
@@ -147,8 +137,7 @@ def toggle_and_apply(game, work, ctrl, on):
     for index in (1, 2, 3):
         game.select("Down", ctrl[index], f"control {index}")
     size = game.geometry()[2:]
-    saved = lambda: (harness.settings_values(work.read_if_there("Settings.ini")) or [None] * 5)[4] == on  # noqa: E731
-    game.press("Return", saved, f"Fullscreen={on} after the toggle")
+    game.press("Return", lambda: (work.settings() or [None] * 5)[4] == on, f"Fullscreen={on} after the toggle")
     harness.stays(lambda: game.geometry()[2:] == size, 0.3, "the window left as it was by the toggle, before Apply")
     game.select("Down", ctrl[4], '"Apply"')
     game.press("Return", lambda: game.geometry()[2:] == ((SCREEN_W, SCREEN_H) if on else (1000, 800)),
@@ -157,7 +146,7 @@ def toggle_and_apply(game, work, ctrl, on):
 
 def full_screen_toggle():
     W, H = 1000, 800
-    ctrl = options_layout(W, H)
+    ctrl = harness.options_controls((W, H))
     with Display(wm=True) as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
         with Game(display, BINARY, work) as game:
             game.open_menu()
