@@ -57,6 +57,14 @@ def stays(fn, seconds, what, interval=0.05):
         time.sleep(interval)
 
 
+def tool(*argv, timeout=60):
+    """Run a command that must succeed; return its standard output as text."""
+    res = subprocess.run(argv, capture_output=True, timeout=timeout)
+    out, err = res.stdout.decode(errors="replace"), res.stderr.decode(errors="replace")
+    assert res.returncode == 0, f"{' '.join(argv)} failed ({res.returncode}):\n{out[-3000:]}{err[-3000:]}"
+    return out
+
+
 def _read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -377,17 +385,14 @@ class Workdir:
         os.makedirs(self.data_path())
         for name, content in {"Settings.ini": settings, "SaveData.bin": savedata, **(files or {})}.items():
             if content is not None:
-                self.write(name, content)
+                with open(self.data_path(name), "wb") as f:
+                    f.write(content)
 
     def data_path(self, name=""):
         return os.path.join(self.path, "Resources", "Data", name)
 
     def asset_path(self, name):
         return os.path.join(self.path, "Resources", "Assets", name)
-
-    def write(self, name, content):
-        with open(self.data_path(name), "wb") as f:
-            f.write(content)
 
     def read(self, name):
         return _read(self.data_path(name))

@@ -13,7 +13,7 @@ import subprocess
 import tempfile
 
 import harness
-from harness import Display, Game, Workdir, settings_text
+from harness import Display, Game, Workdir, settings_text, tool
 
 BINARY, RESOURCES = harness.arguments()
 
@@ -25,10 +25,6 @@ SANITIZER_ENV = {
     "LSAN_OPTIONS": f"suppressions={SUPPRESSIONS}:print_suppressions=0",
     "UBSAN_OPTIONS": "print_stacktrace=1",
 }
-
-
-def tool(*argv):
-    return subprocess.run(argv, capture_output=True, check=True, timeout=60).stdout.decode(errors="replace")
 
 
 def linked_libraries(binary):
@@ -127,8 +123,8 @@ def unreleased_sdl_objects_still_reported():
         source, program = os.path.join(tmp, "canary.cpp"), os.path.join(tmp, "canary")
         with open(source, "w") as f:
             f.write(CANARY)
-        subprocess.run([compiler, "-fsanitize=address", "-fno-omit-frame-pointer", "-g", source, "-o", program]
-                       + shlex.split(flags), check=True, capture_output=True, timeout=120)
+        tool(compiler, "-fsanitize=address", "-fno-omit-frame-pointer", "-g", source, "-o", program,
+             *shlex.split(flags), timeout=120)
         assets = os.path.join(RESOURCES, "Assets")
         res = subprocess.run([program, os.path.join(assets, "Button.bmp"), os.path.join(assets, "DejaVuSans.ttf")],
                              env={**os.environ, **SANITIZER_ENV}, capture_output=True, timeout=60)

@@ -2,7 +2,6 @@
 real-window harness, and checking the per-user folder it leaves."""
 
 import os
-import subprocess
 import sys
 import types
 
@@ -39,7 +38,7 @@ def play_once(display, launcher, cwd, env, prefix=(), size=None):
         assert b"quarrow: " not in game.stderr(), f"the launcher complained\n{game.diagnostics()}"
 
 
-def check_user_folder(root, prefix, settings, save=bytes(8)):
+def check_user_folder(root, prefix, settings):
     """The per-user folder `root` after a run from the tree at `prefix`: Resources holding a real Data folder
     with the given Settings.ini and SaveData.bin, and Assets linked to the installed pictures; nothing else,
     no temporary leftovers."""
@@ -51,19 +50,8 @@ def check_user_folder(root, prefix, settings, save=bytes(8)):
     assert os.path.islink(assets), f"{assets} is not a link"
     target = os.path.realpath(os.path.join(prefix, ASSETS))
     assert os.path.realpath(assets) == target, f"{assets} leads to {os.path.realpath(assets)}, not {target}"
-    for name, expected in (("Settings.ini", settings), ("SaveData.bin", save)):
+    for name, expected in (("Settings.ini", settings), ("SaveData.bin", bytes(8))):
         with open(os.path.join(data, name), "rb") as f:
             got = f.read()
         assert got == expected, f"{name} is {got!r}, expected {expected!r}"
 
-
-def run_launcher(argv, env, timeout=30):
-    """Run the launcher where it is expected to stop before starting the game; return (status, stderr)."""
-    res = subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
-    return res.returncode, res.stderr.decode(errors="replace")
-
-
-def assert_one_error_line(status, err, what):
-    assert status != 0, f"{what}: the launcher exited with status 0"
-    lines = err.splitlines()
-    assert len(lines) == 1 and lines[0].startswith("quarrow: "), f"{what}: standard error was {err!r}"

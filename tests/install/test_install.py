@@ -34,9 +34,7 @@ class Installation:
         self.tmp = tempfile.mkdtemp(prefix="quarrow-install-")
         os.chmod(self.tmp, 0o755)
         self.prefix = os.path.join(self.tmp, "prefix")
-        res = subprocess.run([CMAKE, "--install", BUILD, "--prefix", self.prefix], capture_output=True, text=True,
-                             timeout=120)
-        assert res.returncode == 0, f"cmake --install failed ({res.returncode}): {res.stdout}{res.stderr}"
+        harness.tool(CMAKE, "--install", BUILD, "--prefix", self.prefix, timeout=120)
         return self
 
     def __exit__(self, *exc):
@@ -128,9 +126,8 @@ def installed_documents_and_metadata():
                 assert text.split("\n", 1)[1] == f.read().rstrip("\n"), f"the {name} text differs from LICENSES/"
 
         # What software centres list: valid, launching the menu entry, releasing the changelog's version.
-        res = subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net", os.path.join(inst.prefix, METAINFO)],
-                             capture_output=True, text=True, timeout=60)
-        assert res.returncode == 0 and not re.search(r"^[EW]:", res.stdout, re.M), f"appstreamcli: {res.stdout}"
+        report = harness.tool("appstreamcli", "validate", "--pedantic", "--no-net", os.path.join(inst.prefix, METAINFO))
+        assert not re.search(r"^[EW]:", report, re.M), f"appstreamcli: {report}"
         component = ElementTree.parse(os.path.join(inst.prefix, METAINFO)).getroot()
         assert component.findtext("launchable") == os.path.basename(DESKTOP), component.findtext("launchable")
         with open(os.path.join(REPO, "CHANGELOG")) as f:
@@ -143,9 +140,10 @@ def launcher_makes_and_keeps_the_players_folder():
         home, cwd, other, bin_dir = (inst.folder(name) for name in ("home", "cwd", "other", "bin"))
         root = os.path.join(home, ".local", "share", "quarrow")
 
-        # First start, XDG_DATA_HOME unset: the folder is made under HOME, from any working directory.
+        # First start, XDG_DATA_HOME unset: the folder is made under HOME, from any working directory; the
+        # defaults written then open the game on the whole screen.
         installed.play_once(display, os.path.join(inst.prefix, LAUNCHER), cwd, {"HOME": home},
-                            prefix=["env", "-u", "XDG_DATA_HOME"])
+                            prefix=["env", "-u", "XDG_DATA_HOME"], size=(harness.SCREEN_W, harness.SCREEN_H))
         installed.check_user_folder(root, inst.prefix, installed.DEFAULT_SETTINGS)
         assert set(os.listdir(cwd)) <= {"stdout.txt", "stderr.txt"}, f"the game wrote into {cwd}: {os.listdir(cwd)}"
 
@@ -186,14 +184,10 @@ def launcher_first_starts_at_once():
         for attempt in range(10):
             home = inst.folder(f"home{attempt}")
             env = {"PATH": os.environ["PATH"], "HOME": home, "PLAYER_UMASK": f"{umask:04o}"}
-            starts = [
-                subprocess.Popen([launcher], env=env, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE)
-                for _ in range(8)
-            ]
-            results = [(start.wait(timeout=60), start.stderr.read().decode(errors="replace")) for start in starts]
-            for start in starts:
-                start.stderr.close()
-            failed = [result for result in results if result[0] != 0]
+            starts = [subprocess.Popen([launcher], env=env, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+                      for _ in range(8)]
+            results = [(start.communicate(timeout=60)[1], start.returncode) for start in starts]
+            failed = [result for result in results if result[1] != 0]
             assert not failed, f"{len(failed)} of 8 simultaneous first starts failed: {failed}"
             root = os.path.join(home, ".local", "share", "quarrow")
             for folder in (".local", ".local/share", ".local/share/quarrow"):
@@ -204,35 +198,42 @@ def launcher_first_starts_at_once():
             assert sorted(os.listdir(resources)) == ["Assets", "Data"], f"{resources} holds {os.listdir(resources)}"
 
 
+def refusal(argv, env, what):
+    """Run the launcher where it must stop before starting the game: a non-zero status and one line on
+    standard error, which is returned."""
+    res = subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+    err = res.stderr.decode(errors="replace")
+    assert res.returncode != 0, f"{what}: the launcher exited with status 0"
+    lines = err.splitlines()
+    assert len(lines) == 1 and lines[0].startswith("quarrow: "), f"{what}: standard error was {err!r}"
+    return err
+
+
 def launcher_refuses_without_a_place_for_files():
     with Installation() as inst:
         launcher = os.path.join(inst.prefix, LAUNCHER)
         path = {"PATH": os.environ["PATH"]}
 
-        status, err = installed.run_launcher([launcher], path)
-        installed.assert_one_error_line(status, err, "no HOME and no XDG_DATA_HOME")
+        err = refusal([launcher], path, "no HOME and no XDG_DATA_HOME")
         assert "HOME" in err, f"the error line does not name HOME: {err!r}"
 
         # A data home another user owns, named either way; nothing may be left in it.
         locked = inst.folder("locked")
         for env in ({"XDG_DATA_HOME": locked, "HOME": locked}, {"HOME": locked}):
-            status, err = installed.run_launcher(UNPRIVILEGED + [launcher], {**path, **env})
-            installed.assert_one_error_line(status, err, f"an unwritable data home ({env})")
+            refusal(UNPRIVILEGED + [launcher], {**path, **env}, f"an unwritable data home ({env})")
             assert os.listdir(locked) == [], f"a refused start left {os.listdir(locked)} in {locked}"
 
         # A file where the Resources folder belongs stays as it is.
         xdg = inst.folder("xdg", "quarrow")
         with open(os.path.join(xdg, "Resources"), "wb") as f:
             f.write(b"not a folder")
-        status, err = installed.run_launcher([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)})
-        installed.assert_one_error_line(status, err, "a file in the way")
+        refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)}, "a file in the way")
         assert os.listdir(xdg) == ["Resources"] and os.path.isfile(os.path.join(xdg, "Resources")), os.listdir(xdg)
 
         # An installation without its pictures: refused before anything is made.
         os.rename(os.path.join(inst.prefix, ASSETS), os.path.join(inst.prefix, ASSETS + ".away"))
         fresh = inst.path("fresh")
-        status, err = installed.run_launcher([launcher], {**path, "XDG_DATA_HOME": fresh})
-        installed.assert_one_error_line(status, err, "no installed assets")
+        refusal([launcher], {**path, "XDG_DATA_HOME": fresh}, "no installed assets")
         assert not os.path.exists(fresh), f"a refused start made {fresh}"
 
 

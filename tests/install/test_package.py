@@ -17,22 +17,17 @@ import tempfile
 
 import installed
 from installed import harness
+from harness import tool
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 
 
-def run(*args, timeout=60):
-    res = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
-    assert res.returncode == 0, f"{' '.join(args)} failed ({res.returncode}):\n{res.stdout[-3000:]}{res.stderr[-3000:]}"
-    return res.stdout
-
-
 def copy_of_repository(path):
     """A clone of the repository at `path` holding the working tree's tracked files as they are now, so that
     uncommitted changes are packed too; the time comes from the last commit, as in any clone."""
-    run("git", "clone", "-q", REPO, path)
-    for name in run("git", "-C", REPO, "ls-files", "-z").split("\0"):
+    tool("git", "clone", "-q", REPO, path)
+    for name in tool("git", "-C", REPO, "ls-files", "-z").split("\0"):
         if not name:
             continue
         source, target = os.path.join(REPO, name), os.path.join(path, name)
@@ -86,9 +81,9 @@ def expected_files():
 
 
 def check_control(deb):
-    fields = {name: run("dpkg-deb", "-f", deb, name).strip() for name in
+    fields = {name: tool("dpkg-deb", "-f", deb, name).strip() for name in
               ("Package", "Version", "Architecture", "Maintainer", "Section", "Depends", "Description")}
-    arch = run("dpkg", "--print-architecture").strip()
+    arch = tool("dpkg", "--print-architecture").strip()
     assert fields["Package"] == "quarrow" and fields["Section"] == "games", fields
     assert re.fullmatch(r"\d+\.\d+\.\d+", fields["Version"]) and fields["Architecture"] == arch, fields
     assert os.path.basename(deb) == f"quarrow_{fields['Version']}_{fields['Architecture']}.deb", deb
@@ -105,7 +100,7 @@ def check_listing(deb):
     """./usr/... only, owned by root, programs 755 and data 644, exactly the expected files; the font a link to
     the system's copy, which fonts-dejavu-core installs."""
     listing, links = {}, {}
-    for line in run("dpkg-deb", "-c", deb).splitlines():
+    for line in tool("dpkg-deb", "-c", deb).splitlines():
         mode, owner, _size, _date, _time, path = line.split(None, 5)
         assert owner == "root/root" and path.startswith("./usr/"), line
         if mode.startswith("l"):
@@ -119,7 +114,7 @@ def check_listing(deb):
     assert set(links) == {font}, f"links in the package: {links}"
     target = os.path.normpath(os.path.join(os.path.dirname(font[1:]), links[font]))
     assert not links[font].startswith("/") and target == SYSTEM_FONT, f"the font links to {links[font]}"
-    assert run("dpkg", "-S", SYSTEM_FONT).split(":")[0] == "fonts-dejavu-core", f"{SYSTEM_FONT} is not Debian's"
+    assert tool("dpkg", "-S", SYSTEM_FONT).split(":")[0] == "fonts-dejavu-core", f"{SYSTEM_FONT} is not Debian's"
     programs = {f"./usr/{installed.LAUNCHER}", f"./usr/{installed.GAME}"}
     for path, mode in listing.items():
         expected = "lrwxrwxrwx" if path in links else "-rwxr-xr-x" if path in programs else "-rw-r--r--"
@@ -130,30 +125,29 @@ def check_program(game, symbols):
     """The distribution's hardening, as hardening-check sees it. Control-flow protection is looked for in the
     game's own code, at `main` as the symbols place it: Debian 12's C start files carry no such mark, so no
     program linked with them has it as a whole."""
-    res = subprocess.run(["hardening-check", "--nocfprotection", game], capture_output=True, text=True, timeout=120)
-    assert res.returncode == 0, f"hardening-check:\n{res.stdout}{res.stderr}"
+    report = tool("hardening-check", "--nocfprotection", game, timeout=120)
     for feature in ("Position Independent Executable", "Stack protected", "Fortify Source functions",
                     "Read-only relocations", "Immediate binding"):
-        assert re.search(rf"{feature}: yes", res.stdout), f"hardening-check:\n{res.stdout}"
-    start = int(re.search(r"^([0-9a-f]+) T main$", run("nm", symbols, timeout=120), re.M).group(1), 16)
-    code = run("objdump", "-d", "--no-show-raw-insn", f"--start-address={start:#x}", f"--stop-address={start + 4:#x}",
-               game, timeout=120)
+        assert re.search(rf"{feature}: yes", report), f"hardening-check:\n{report}"
+    start = int(re.search(r"^([0-9a-f]+) T main$", tool("nm", symbols, timeout=120), re.M).group(1), 16)
+    code = tool("objdump", "-d", "--no-show-raw-insn", f"--start-address={start:#x}", f"--stop-address={start + 4:#x}",
+                game, timeout=120)
     assert re.search(rf"^\s*{start:x}:\s*endbr64", code, re.M), f"main does not start with endbr64:\n{code}"
-    assert ".comment" not in run("readelf", "-S", game), f"{game} keeps a .comment section"
+    assert ".comment" not in tool("readelf", "-S", game), f"{game} keeps a .comment section"
 
 
 def check_symbols(ddeb, version, game):
     """The -dbgsym package holds the game's symbols under its build id, with md5sums dpkg can check; returns
     the symbols' file."""
-    assert run("dpkg-deb", "-f", ddeb, "Package").strip() == "quarrow-dbgsym"
-    assert run("dpkg-deb", "-f", ddeb, "Depends").strip() == f"quarrow (= {version})"
-    build_id = re.search(r"Build ID: ([0-9a-f]+)", run("readelf", "-n", game)).group(1)
+    assert tool("dpkg-deb", "-f", ddeb, "Package").strip() == "quarrow-dbgsym"
+    assert tool("dpkg-deb", "-f", ddeb, "Depends").strip() == f"quarrow (= {version})"
+    build_id = re.search(r"Build ID: ([0-9a-f]+)", tool("readelf", "-n", game)).group(1)
     root = ddeb + ".root"
-    run("dpkg-deb", "-x", ddeb, root)
+    tool("dpkg-deb", "-x", ddeb, root)
     symbols = os.path.join(root, "usr/lib/debug/.build-id", build_id[:2], build_id[2:] + ".debug")
     assert os.path.isfile(symbols), f"no symbols for build id {build_id} in {ddeb}"
-    assert "main" in run("nm", symbols, timeout=120).split(), f"{symbols} holds no symbol named main"
-    sums = run("dpkg-deb", "-I", ddeb, "md5sums").splitlines()
+    assert "main" in tool("nm", symbols, timeout=120).split(), f"{symbols} holds no symbol named main"
+    sums = tool("dpkg-deb", "-I", ddeb, "md5sums").splitlines()
     for line in sums:
         digest_hex, name = line.split("  ", 1)
         with open(os.path.join(root, name), "rb") as f:
@@ -163,7 +157,7 @@ def check_symbols(ddeb, version, game):
 
 
 def check_lintian(deb):
-    out = run("lintian", "-EvIL", "+pedantic", "--tag-display-limit", "0", deb, timeout=300)
+    out = tool("lintian", "-EvIL", "+pedantic", "--tag-display-limit", "0", deb, timeout=300)
     bad = [line for line in out.splitlines() if re.match(r"[EW]: ", line)]
     assert not bad, "lintian:\n" + "\n".join(bad)
 
@@ -179,7 +173,7 @@ def package_builds_installs_and_runs():
 
         # Unpacked with the font where fonts-dejavu-core puts it, in the same root.
         root_dir = os.path.join(tmp, "root")
-        run("dpkg-deb", "-x", deb, root_dir)
+        tool("dpkg-deb", "-x", deb, root_dir)
         font_home = os.path.join(root_dir, os.path.dirname(SYSTEM_FONT)[1:])
         os.makedirs(font_home)
         os.symlink(SYSTEM_FONT, os.path.join(font_home, os.path.basename(SYSTEM_FONT)))
