@@ -679,6 +679,11 @@ class Game:
         if self.proc.poll() is not None:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
+    def reap_killed(self):
+        """Wait for the game killed by SIGKILL; check that the kill, not something earlier, ended it."""
+        status = self.proc.wait(timeout=10)
+        assert status == -signal.SIGKILL, f"the game ended with status {status} before it was killed\n{self.diagnostics()}"
+
     def find_window(self, timeout=60):
         """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it. Started
         in full screen, the game's first window is replaced by another one when its renderer is made, so an

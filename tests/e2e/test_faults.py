@@ -32,11 +32,8 @@ def missing_assets_keyboard_still_works():
             os.remove(os.path.join(assets, name))
         with Game(display, BINARY, work) as game:
 
-            def counts():
-                return bitmap_and_font_failures(game.output())
-
             def failures(key, n):
-                return lambda: counts().get(key, 0) >= n
+                return lambda: bitmap_and_font_failures(game.output()).get(key, 0) >= n
 
             game.find_window()
             game.move(*harness.EMPTY)
@@ -62,13 +59,8 @@ def missing_assets_keyboard_still_works():
 
         out = game.output()
         got = bitmap_and_font_failures(out)
-        expected = {
-            "Resources/Assets/ParticleBitmap.bmp": 1,
-            "Resources/Assets/Button.bmp": 4 + 6 + 4,
-            "Resources/Assets/Slider.bmp": 2,
-            "Resources/Assets/Level1Tiles.bmp": 1,
-            "Resources/Assets/Player.bmp": 16,
-        }
+        per_bitmap = {"ParticleBitmap": 1, "Button": 4 + 6 + 4, "Slider": 2, "Level1Tiles": 1, "Player": 16}
+        expected = {f"Resources/Assets/{name}.bmp": n for name, n in per_bitmap.items()}
         font = got.pop("font", 0)
         assert got == expected, f"bitmap failures per file {got}, expected {expected}"
         assert font >= 10, f"only {font} font failures were printed"
@@ -79,24 +71,19 @@ def missing_assets_keyboard_still_works():
         tiles = out.index(b"Surface for bitmap 'Resources/Assets/Level1Tiles.bmp'")
         player = out.index(b"Surface for bitmap 'Resources/Assets/Player.bmp'")
         assert out.index(b"room 1: 0, 0") < tiles < player, "the tiles not loaded after the maps and before the player"
-        levels = work.levels()
-        assert harness.printed_levels(levels) in out, "the ten maps and their room lists were not printed"
+        assert harness.printed_levels(work.levels()) in out, "the ten maps and their room lists were not printed"
         assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
         assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin is {work.read('SaveData.bin')!r}"
 
 
 def absurd_settings_values():
-    # Sizes that no window can have, read from a hand-edited file; how each game is ended varies.
-    cases = [
-        # (what, file, expected rewrite, how to end it)
-        ("WindowWidth=0", settings_text(5, 6, 0, 600, False), settings_text(5, 6, 0, 600, False), "close"),
-        ("WindowWidth=99999999999", settings_text(5, 6, "99999999999", 600, False),
-         settings_text(5, 6, 4294967295, 600, False), "full screen"),
-        ("WindowWidth=-1, WindowHeight=-1", settings_text(5, 6, -1, -1, False),
-         settings_text(5, 6, 4294967295, 4294967295, False), "escape"),
-    ]
+    # Sizes that no window can have, read from a hand-edited file: (width, height) as written, as the game
+    # rewrites them at start, and how that game is ended.
+    cases = [((0, 600), (0, 600), "close"), (("99999999999", 600), (4294967295, 600), "full screen"),
+             ((-1, -1), (4294967295, 4294967295), "escape")]
     with Display(wm=True) as display:
-        for what, content, expected, ending in cases:
+        for size, rewritten, ending in cases:
+            content, expected = settings_text(5, 6, *size, False), settings_text(5, 6, *rewritten, False)
             try:
                 with Workdir(RESOURCES, settings=content) as work, Game(display, BINARY, work) as game:
                     game.find_window()
@@ -121,7 +108,7 @@ def absurd_settings_values():
                     assert work.read("Settings.ini") == expected, f"Settings.ini is {work.read('Settings.ini')!r} at exit"
                     assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
             except AssertionError as e:
-                raise AssertionError(f"Settings.ini with {what}: {e}") from None
+                raise AssertionError(f"Settings.ini with a window of {size[0]} x {size[1]}: {e}") from None
 
 
 harness.run_cases([missing_assets_keyboard_still_works, absurd_settings_values])

@@ -7,7 +7,6 @@ back through QUARROW_KILL_SEED to replay a failing series."""
 import os
 import random
 import re
-import signal
 import subprocess
 import threading
 import time
@@ -36,16 +35,6 @@ def data_files(work):
     return {n for n in os.listdir(work.data_path()) if not LEFTOVER.fullmatch(n)}
 
 
-def kill_now(game):
-    if game.proc.poll() is None:
-        os.kill(game.proc.pid, signal.SIGKILL)
-
-
-def reap_killed(game):
-    status = game.proc.wait(timeout=10)
-    assert status == -signal.SIGKILL, f"the game ended with status {status} before it was killed\n{game.diagnostics()}"
-
-
 def slider_drag_killed():
     rng = random.Random(SEED)
     changed = reads = 0
@@ -70,7 +59,7 @@ def slider_drag_killed():
                     # file is rewritten at every update, and the kill comes at a random moment among them.
                     harness.poll_until(lambda: watcher.bad or watcher.music == first, 30,
                                        f"run {run}: MusicVolume={first} in Settings.ini after the press", 0.005)
-                    timer = threading.Timer(delay, kill_now, (game,))
+                    timer = threading.Timer(delay, game.proc.kill)
                     timer.start()
                     try:
                         while game.proc.poll() is None and not watcher.bad:
@@ -84,7 +73,7 @@ def slider_drag_killed():
                     display.mouse_up()
                     watcher.halt()
                 assert not watcher.bad, f"run {run}: Settings.ini read while being rewritten: {watcher.bad[0]!r}"
-                reap_killed(game)
+                game.reap_killed()
             reads += watcher.reads
             after = work.read("Settings.ini")
             got = settings_values(after)
@@ -129,11 +118,11 @@ def new_game_killed():
                     else:
                         # A moment drawn at random, not a wait: before, among or after the ten files.
                         time.sleep(rng.uniform(0.0, 0.06))
-                    kill_now(game)
+                    game.proc.kill()
                 finally:
                     press.wait(timeout=harness.TOOL_TIMEOUT)
                     display.run("xdotool", "keyup", "Return")
-                reap_killed(game)
+                game.reap_killed()
             rewritten = []
             for n in harness.LEVEL_NAMES:
                 if not work.exists(n):
