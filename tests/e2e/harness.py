@@ -468,11 +468,9 @@ class Display:
         read_end, write_end = os.pipe()
         try:
             self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-                 "-nolisten", "tcp", "-wr", "-noreset"],
-                stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log, pass_fds=(write_end,),
-                preexec_fn=_die_with_parent,
-            )
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp",
+                 "-wr", "-noreset"], stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log,
+                pass_fds=(write_end,), preexec_fn=_die_with_parent)
             os.close(write_end)
             number = b""
             while not number.endswith(b"\n"):
@@ -631,8 +629,7 @@ SANITIZER_REPORTS = (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runt
 
 
 class Game:
-    """The game binary running in a work dir on a display. Use as a context manager: on leaving the
-    block the process is killed by its PID if it is still running."""
+    """The game binary running in a work dir on a display, killed by its PID at the end of its `with` block."""
 
     def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL, name="std"):
         """`env` adds to the display's environment; `prefix` is a command the game is started through
@@ -682,7 +679,8 @@ class Game:
     def reap_killed(self):
         """Wait for the game killed by SIGKILL; check that the kill, not something earlier, ended it."""
         status = self.proc.wait(timeout=10)
-        assert status == -signal.SIGKILL, f"the game ended with status {status} before it was killed\n{self.diagnostics()}"
+        assert status == -signal.SIGKILL, (f"the game ended with status {status} before it was killed\n"
+                                           f"{self.diagnostics()}")
 
     def find_window(self, timeout=60):
         """Wait for a visible window named exactly "Quarrow"; keep its id and give the keyboard to it. Started
@@ -853,14 +851,11 @@ class Game:
 # Running a test file
 
 
-def arguments():
-    """The game binary and the Resources folder named on the command line (before any case name)."""
+def arguments(usage="QUARROW_BINARY RESOURCES_DIR"):
+    """The two paths the command line names before any case name (the game binary and Resources by default)."""
     if len(sys.argv) not in (3, 4):
-        sys.exit(f"usage: {sys.argv[0]} QUARROW_BINARY RESOURCES_DIR [CASE]")
-    binary, resources = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    if not os.access(binary, os.X_OK):
-        sys.exit(f"not an executable: {binary}")
-    return binary, resources
+        sys.exit(f"usage: {sys.argv[0]} {usage} [CASE]")
+    return os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 
 
 def run_cases(cases):

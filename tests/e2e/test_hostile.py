@@ -40,27 +40,24 @@ def no_window_at_all_ends_the_game():
         unused = next(n for n in range(9999, 9000, -1) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
         with Game(display, BINARY, work, env={"DISPLAY": f":{unused}"}, stdin=subprocess.PIPE) as game:
 
-            def waits_with(pattern, what):
-                def printed():
-                    out = game.output()
-                    return game.proc.poll() is not None or (re.fullmatch(pattern, out) and out)
+            def waits_with(pattern, what, key):
+                """The output comes to `pattern` and stays so while the game waits; then `key` is typed."""
+
+                def printed(out):
+                    return game.proc.poll() is not None or re.fullmatch(pattern, out)
 
                 try:
-                    out = harness.poll_until(printed, 30, what)
+                    out = harness.poll_until(game.output, 30, what, test=printed)
                 except AssertionError as e:
                     raise AssertionError(f"{e}; the game printed {game.output()[:400]!r}") from None
                 game.alive()
                 harness.stays(lambda: game.proc.poll() is None and game.output() == out, 1.0,
                               f"{what}: the game waiting for a key, printing nothing more")
-
-            def type_key(key):
                 game.proc.stdin.write(key)
                 game.proc.stdin.flush()
 
-            waits_with(WINDOW_FAILED, "the window failure and its prompt")
-            type_key(b"x")
-            waits_with(WINDOW_FAILED + RENDERER_FAILED, "the renderer failure and its prompt after one key")
-            type_key(b"y")
+            waits_with(WINDOW_FAILED, "the window failure and its prompt", b"x")
+            waits_with(WINDOW_FAILED + RENDERER_FAILED, "the renderer failure and its prompt after one key", b"y")
             status = game.wait_exit()
             assert status == 1, f"with no window the game ended with status {status}\n{game.diagnostics()}"
             # Start-up went on to its end (the particles' texture reports the missing renderer) before it ended.

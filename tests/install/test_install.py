@@ -1,10 +1,7 @@
 """The installed game: `cmake --install` into a scratch prefix lays out the launcher, the game, the assets, the
 menu entry, the icons and the manual; the launcher makes the player's folder, starts the game in it, keeps the
 player's files across starts and a moved installation, and refuses with one line when there is no place for
-them or the installation is broken.
-
-Usage: test_install.py CMAKE BUILD_DIR [CASE]
-"""
+them or the installation is broken. Arguments: CMAKE BUILD_DIR [CASE]."""
 
 import filecmp
 import gzip
@@ -13,16 +10,13 @@ import re
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 from xml.etree import ElementTree
 
 import installed
 from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, harness
 
-if len(sys.argv) not in (3, 4):
-    sys.exit(f"usage: {sys.argv[0]} CMAKE BUILD_DIR [CASE]")
-CMAKE, BUILD = sys.argv[1], os.path.abspath(sys.argv[2])
+CMAKE, BUILD = harness.arguments("CMAKE BUILD_DIR")
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 UNPRIVILEGED = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 

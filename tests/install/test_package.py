@@ -2,10 +2,7 @@
 bytes twice; the package's control fields and file list, its link to the system's font, its symbols package,
 the hardening of the program and lintian's verdict are checked; and the launcher of an unpacked copy starts the
 game, which keeps its files in the player's folder. The documents' and the metadata's contents are the
-installed tree's, checked by test_install.py.
-
-Usage: test_package.py
-"""
+installed tree's, checked by test_install.py."""
 
 import glob
 import hashlib
