@@ -528,19 +528,13 @@ class Display:
         """The whole screen, or one window's area when given its id."""
         return parse_ppm(self.run("import", "-window", window, "-depth", "8", "ppm:-", text=False))
 
-    # Input through the XTEST extension, as a person's keyboard and mouse would send it.
+    # The left button through the XTEST extension, as a person's mouse would send it (and keys, by Game.press).
 
-    def key_down(self, name):
-        self.run("xdotool", "keydown", name)
+    def mouse_down(self):
+        self.run("xdotool", "mousedown", "1")
 
-    def key_up(self, name):
-        self.run("xdotool", "keyup", name, check=False)
-
-    def mouse_down(self, button=1):
-        self.run("xdotool", "mousedown", str(button))
-
-    def mouse_up(self, button=1):
-        self.run("xdotool", "mouseup", str(button), check=False)
+    def mouse_up(self):
+        self.run("xdotool", "mouseup", "1", check=False)
 
     def close_window(self, name="Quarrow", timeout=10):
         """Ask the window manager to close the window, as its close button does; a window it does not
@@ -736,8 +730,9 @@ class Game:
     def press(self, key, done=None, what="", timeout=30):
         """Hold a key down until done() returns something truthy (return that), or, with no done, for
         FRAMES_SEEN frames."""
-        return self._hold(lambda: self.display.key_down(key), lambda: self.display.key_up(key), done,
-                          f"{what} (with {key} held)", timeout)
+        return self._hold(lambda: self.display.run("xdotool", "keydown", key),
+                          lambda: self.display.run("xdotool", "keyup", key, check=False), done, f"{what} (with {key} held)",
+                          timeout)
 
     def click(self, done=None, what="", timeout=30):
         """The left button, held down as a key is by press()."""
