@@ -304,9 +304,9 @@ class SettingsReader(threading.Thread):
     """Reads Settings.ini over and over while games rewrite it, until halted or until a read is not a
     whole six-line file (kept in `bad`). `seen` holds the music volumes read, in order, without repeats."""
 
-    def __init__(self, path):
+    def __init__(self, work):
         super().__init__(daemon=True)
-        self.path, self.stop, self.reads, self.bad, self.seen = path, threading.Event(), 0, [], []
+        self.work, self.stop, self.reads, self.bad, self.seen = work, threading.Event(), 0, [], []
 
     @property
     def music(self):
@@ -314,11 +314,7 @@ class SettingsReader(threading.Thread):
 
     def run(self):
         while not self.stop.is_set():
-            try:
-                with open(self.path, "rb") as f:
-                    data = f.read()
-            except FileNotFoundError:
-                data = None
+            data = self.work.read_if_there("Settings.ini")
             values = settings_values(data)
             if values is None:
                 self.bad.append(data)

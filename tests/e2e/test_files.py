@@ -23,7 +23,7 @@ def two_games_saving_at_once():
             for game in (first, second):
                 game.open_menu()
                 game.open_options((w, h))
-            reader = harness.SettingsReader(work.data_path("Settings.ini"))
+            reader = harness.SettingsReader(work)
             # The first game's music slider is held at 10..30, the second's at 70..90.
             first.move(bar_left + 10, bar_y)
             second.move(bar_left + 90, bar_y)

@@ -51,7 +51,7 @@ def slider_drag_killed():
                 game.open_options((W, H))
                 visited = {first}
                 game.move(BAR_LEFT + first, MUSIC_SLIDER[1])
-                watcher = SettingsReader(work.data_path("Settings.ini"))
+                watcher = SettingsReader(work)
                 watcher.start()
                 display.mouse_down()
                 try:

@@ -36,7 +36,8 @@ def copy_of_repository(path):
 
 
 def package_twice(tmp):
-    """Runs scripts/package in two copies at different depths at the same time; returns the outputs of each."""
+    """Runs scripts/package in two copies at different depths at the same time; returns the first one's .deb
+    and -dbgsym .ddeb."""
     builds = []
     for copy in (os.path.join(tmp, "a", "quarrow"), os.path.join(tmp, "b", "other", "place")):
         copy_of_repository(copy)
@@ -51,7 +52,7 @@ def package_twice(tmp):
         outputs.append({name: digest(os.path.join(out, name)) for name in sorted(os.listdir(out))})
     assert outputs[0] == outputs[1], f"two builds of one commit differ: {outputs}"
     first = builds[0][1]
-    return os.path.join(first, "quarrow_*.deb"), os.path.join(first, "quarrow-dbgsym_*.ddeb")
+    return one(os.path.join(first, "quarrow_*.deb")), one(os.path.join(first, "quarrow-dbgsym_*.ddeb"))
 
 
 def digest(path):
@@ -162,8 +163,7 @@ def check_lintian(deb):
 def package_builds_installs_and_runs():
     tmp = tempfile.mkdtemp(prefix="quarrow-package-")
     try:
-        deb_pattern, ddeb_pattern = package_twice(tmp)
-        deb, ddeb = one(deb_pattern), one(ddeb_pattern)
+        deb, ddeb = package_twice(tmp)
         version = check_control(deb)
         check_listing(deb)
         check_lintian(deb)
