@@ -65,9 +65,14 @@ def tool(*argv, timeout=60):
     return out
 
 
-def _read(path):
+def read_file(path):
     with open(path, "rb") as f:
         return f.read()
+
+
+def write_file(path, content):
+    with open(path, "wb") as f:
+        f.write(content)
 
 
 def _stop(proc, grace=3.0):
@@ -381,8 +386,7 @@ class Workdir:
         os.makedirs(self.data_path())
         for name, content in {"Settings.ini": settings, "SaveData.bin": savedata, **(files or {})}.items():
             if content is not None:
-                with open(self.data_path(name), "wb") as f:
-                    f.write(content)
+                write_file(self.data_path(name), content)
 
     def data_path(self, name=""):
         return os.path.join(self.path, "Resources", "Data", name)
@@ -391,7 +395,7 @@ class Workdir:
         return os.path.join(self.path, "Resources", "Assets", name)
 
     def read(self, name):
-        return _read(self.data_path(name))
+        return read_file(self.data_path(name))
 
     def read_if_there(self, name):
         """The file's bytes, or None when it is missing."""
@@ -649,10 +653,10 @@ class Game:
             self.proc.stdin.close()
 
     def output(self):
-        return _read(self.out_path)
+        return read_file(self.out_path)
 
     def stderr(self):
-        return _read(self.err_path)
+        return read_file(self.err_path)
 
     def diagnostics(self):
         return f"stdout: {self.output()[-2000:]!r}\nstderr: {self.stderr()[-2000:]!r}"
@@ -727,8 +731,8 @@ class Game:
         """Hold a key down until done() returns something truthy (return that), or, with no done, for
         FRAMES_SEEN frames."""
         return self._hold(lambda: self.display.run("xdotool", "keydown", key),
-                          lambda: self.display.run("xdotool", "keyup", key, check=False), done, f"{what} (with {key} held)",
-                          timeout)
+                          lambda: self.display.run("xdotool", "keyup", key, check=False), done,
+                          f"{what} (with {key} held)", timeout)
 
     def click(self, done=None, what="", timeout=30):
         """The left button, held down as a key is by press()."""

@@ -48,8 +48,7 @@ def sanitized_game(display, work):
 
 def suppression_patterns():
     """[(pattern, line number)]; every suppression must be a leak: line right below a comment."""
-    with open(SUPPRESSIONS) as f:
-        lines = [line.strip() for line in f.read().split("\n")]
+    lines = [line.strip() for line in harness.read_file(SUPPRESSIONS).decode().split("\n")]
     patterns = []
     for i, text in enumerate(lines):
         if text and not text.startswith("#"):
@@ -121,8 +120,7 @@ def unreleased_sdl_objects_still_reported():
     flags = tool("pkg-config", "--cflags", "--libs", "sdl2", "SDL2_ttf")
     with tempfile.TemporaryDirectory(prefix="quarrow-canary-") as tmp:
         source, program = os.path.join(tmp, "canary.cpp"), os.path.join(tmp, "canary")
-        with open(source, "w") as f:
-            f.write(CANARY)
+        harness.write_file(source, CANARY.encode())
         tool(compiler, "-fsanitize=address", "-fno-omit-frame-pointer", "-g", source, "-o", program,
              *shlex.split(flags), timeout=120)
         assets = os.path.join(RESOURCES, "Assets")

@@ -51,7 +51,6 @@ def check_user_folder(root, prefix, settings):
     target = os.path.realpath(os.path.join(prefix, ASSETS))
     assert os.path.realpath(assets) == target, f"{assets} leads to {os.path.realpath(assets)}, not {target}"
     for name, expected in (("Settings.ini", settings), ("SaveData.bin", bytes(8))):
-        with open(os.path.join(data, name), "rb") as f:
-            got = f.read()
+        got = harness.read_file(os.path.join(data, name))
         assert got == expected, f"{name} is {got!r}, expected {expected!r}"
 

@@ -15,6 +15,7 @@ from xml.etree import ElementTree
 
 import installed
 from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, harness
+from harness import read_file, write_file
 
 CMAKE, BUILD = harness.arguments("CMAKE BUILD_DIR")
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -49,8 +50,7 @@ def installed_tree_is_complete():
         for program in (LAUNCHER, GAME):
             mode = os.stat(p(program)).st_mode & 0o777
             assert mode == 0o755, f"{program} is installed with mode {mode:o}, expected 755"
-        with open(p(LAUNCHER), "rb") as f:
-            assert f.readline() == b"#!/bin/sh\n", "the launcher is not a POSIX shell script"
+        assert read_file(p(LAUNCHER)).startswith(b"#!/bin/sh\n"), "the launcher is not a POSIX shell script"
 
         # Every asset of the repository, byte for byte.
         source = os.path.join(REPO, "Resources", "Assets")
@@ -72,13 +72,11 @@ def installed_tree_is_complete():
         sizes = sorted(os.listdir(hicolor))
         assert {"16x16", "24x24", "48x48", "64x64"} <= set(sizes), f"icon sizes {sizes}"
         for size in sizes:
-            with open(os.path.join(hicolor, size, "apps", "quarrow.png"), "rb") as f:
-                head = f.read(24)
+            head = read_file(os.path.join(hicolor, size, "apps", "quarrow.png"))[:24]
             assert head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", f"the {size} icon is not a PNG file"
             assert "%dx%d" % struct.unpack(">II", head[16:24]) == size, f"the {size} icon is {head[16:24]!r}"
 
-        with gzip.open(p(MANUAL), "rb") as f:
-            page = f.read()
+        page = gzip.decompress(read_file(p(MANUAL)))
         assert page.startswith(b'.TH QUARROW 6 ') and b"XDG_DATA_HOME" in page, f"manual page begins {page[:80]!r}"
 
 
@@ -103,12 +101,11 @@ def installed_documents_and_metadata():
         doc = os.path.join(inst.prefix, DOC)
         assert sorted(os.listdir(doc)) == ["README.md", "changelog.gz", "copyright"], f"{doc} holds {os.listdir(doc)}"
         assert filecmp.cmp(os.path.join(REPO, "README.md"), os.path.join(doc, "README.md"), shallow=False)
-        with gzip.open(os.path.join(doc, "changelog.gz"), "rb") as f, open(os.path.join(REPO, "CHANGELOG"), "rb") as g:
-            assert f.read() == g.read(), "changelog.gz is not the repository's CHANGELOG"
+        changelog = gzip.decompress(read_file(os.path.join(doc, "changelog.gz")))
+        assert changelog == read_file(os.path.join(REPO, "CHANGELOG")), "changelog.gz is not the repository's CHANGELOG"
 
         # The copyright file: the game under MIT, the font under its own licence, each licence in full.
-        with open(os.path.join(doc, "copyright")) as f:
-            header, *paragraphs = dep5_paragraphs(f.read())
+        header, *paragraphs = dep5_paragraphs(read_file(os.path.join(doc, "copyright")).decode())
         assert header["Format"] == "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/", header
         files = {par["Files"]: par for par in paragraphs if "Files" in par}
         assert files["*"]["License"] == "MIT" and "The Quarrow developers" in files["*"]["Copyright"], files
@@ -124,8 +121,7 @@ def installed_documents_and_metadata():
         assert not re.search(r"^[EW]:", report, re.M), f"appstreamcli: {report}"
         component = ElementTree.parse(os.path.join(inst.prefix, METAINFO)).getroot()
         assert component.findtext("launchable") == os.path.basename(DESKTOP), component.findtext("launchable")
-        with open(os.path.join(REPO, "CHANGELOG")) as f:
-            version = re.match(r"quarrow \(([^)]+)\)", f.readline()).group(1)
+        version = re.match(rb"quarrow \(([^)]+)\)", changelog).group(1).decode()
         assert component.find("releases/release").get("version") == version, f"the metainfo's release is not {version}"
 
 
@@ -145,10 +141,8 @@ def launcher_makes_and_keeps_the_players_folder():
         # game is started by name from the PATH, through a link, with XDG_DATA_HOME naming the same place.
         settings = harness.settings_text(37, 100, 1000, 800, False)
         data = os.path.join(root, "Resources", "Data")
-        with open(os.path.join(data, "Settings.ini"), "wb") as f:
-            f.write(settings)
-        with open(os.path.join(data, "notes.txt"), "wb") as f:
-            f.write(b"mine")
+        write_file(os.path.join(data, "Settings.ini"), settings)
+        write_file(os.path.join(data, "notes.txt"), b"mine")
         moved = inst.path("moved")
         os.rename(inst.prefix, moved)
         os.symlink(os.path.join(moved, LAUNCHER), os.path.join(bin_dir, "quarrow"))
@@ -156,8 +150,7 @@ def launcher_makes_and_keeps_the_players_folder():
         installed.play_once(display, "quarrow", cwd, env, size=(1000, 800))
 
         installed.check_user_folder(root, moved, settings)
-        with open(os.path.join(data, "notes.txt"), "rb") as f:
-            assert f.read() == b"mine", "the player's own file changed"
+        assert read_file(os.path.join(data, "notes.txt")) == b"mine", "the player's own file changed"
         assert not os.path.exists(os.path.join(other, ".local")), "HOME was used although XDG_DATA_HOME was set"
 
 
@@ -168,9 +161,8 @@ def launcher_first_starts_at_once():
     window."""
     with Installation() as inst:
         game = os.path.join(inst.prefix, GAME)
-        with open(game, "w") as f:
-            f.write('#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] &&\n'
-                    '    [ "$(umask)" = "$PLAYER_UMASK" ] && exit 0\nexit 3\n')
+        write_file(game, b'#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] &&\n'
+                         b'    [ "$(umask)" = "$PLAYER_UMASK" ] && exit 0\nexit 3\n')
         os.chmod(game, 0o755)
         launcher = os.path.join(inst.prefix, LAUNCHER)
         umask = os.umask(0o022)
@@ -219,8 +211,7 @@ def launcher_refuses_without_a_place_for_files():
 
         # A file where the Resources folder belongs stays as it is.
         xdg = inst.folder("xdg", "quarrow")
-        with open(os.path.join(xdg, "Resources"), "wb") as f:
-            f.write(b"not a folder")
+        write_file(os.path.join(xdg, "Resources"), b"not a folder")
         refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)}, "a file in the way")
         assert os.listdir(xdg) == ["Resources"] and os.path.isfile(os.path.join(xdg, "Resources")), os.listdir(xdg)
 

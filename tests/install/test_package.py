@@ -56,8 +56,7 @@ def package_twice(tmp):
 
 
 def digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
+    return hashlib.sha256(harness.read_file(path)).hexdigest()
 
 
 def one(pattern):
@@ -148,8 +147,7 @@ def check_symbols(ddeb, version, game):
     sums = tool("dpkg-deb", "-I", ddeb, "md5sums").splitlines()
     for line in sums:
         digest_hex, name = line.split("  ", 1)
-        with open(os.path.join(root, name), "rb") as f:
-            assert hashlib.md5(f.read()).hexdigest() == digest_hex, f"md5sums of {ddeb}: {line}"
+        assert hashlib.md5(harness.read_file(os.path.join(root, name))).hexdigest() == digest_hex, f"md5sums: {line}"
     assert len(sums) == 1, f"md5sums of {ddeb}: {sums}"
     return symbols
 
