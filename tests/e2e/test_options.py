@@ -132,8 +132,7 @@ def covers_screen(img):
 
 
 def toggle_and_apply(game, work, ctrl, on):
-    """From the music slider: Down to full screen, Return (saved at once, the window left as it is), Down
-    to "Apply", Return."""
+    """From the music slider, full screen toggled (saved at once, the window left as it is) and applied."""
     for index in (1, 2, 3):
         game.select("Down", ctrl[index], f"control {index}")
     size = game.geometry()[2:]

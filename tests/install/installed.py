@@ -39,9 +39,8 @@ def play_once(display, launcher, cwd, env, prefix=(), size=None):
 
 
 def check_user_folder(root, prefix, settings):
-    """The per-user folder `root` after a run from the tree at `prefix`: Resources holding a real Data folder
-    with the given Settings.ini and SaveData.bin, and Assets linked to the installed pictures; nothing else,
-    no temporary leftovers."""
+    """The per-user folder `root` after a run from the tree at `prefix`: Resources and nothing else, holding a
+    real Data folder with the given Settings.ini and SaveData.bin, and Assets linked to the installed pictures."""
     resources = os.path.join(root, "Resources")
     assert sorted(os.listdir(root)) == ["Resources"], f"{root} holds {sorted(os.listdir(root))}"
     assert sorted(os.listdir(resources)) == ["Assets", "Data"], f"{resources} holds {sorted(os.listdir(resources))}"
