@@ -159,8 +159,7 @@ def check_lintian(deb):
 
 
 def package_builds_installs_and_runs():
-    tmp = tempfile.mkdtemp(prefix="quarrow-package-")
-    try:
+    with tempfile.TemporaryDirectory(prefix="quarrow-package-", ignore_cleanup_errors=True) as tmp:
         deb, ddeb = package_twice(tmp)
         version = check_control(deb)
         check_listing(deb)
@@ -182,8 +181,6 @@ def package_builds_installs_and_runs():
             installed.play_once(display, launcher, cwd, {"HOME": os.path.join(tmp, "home"), "XDG_DATA_HOME": xdg})
         installed.check_user_folder(os.path.join(xdg, "quarrow"), os.path.join(root_dir, "usr"),
                                     installed.DEFAULT_SETTINGS)
-    finally:
-        shutil.rmtree(tmp, ignore_errors=True)
 
 
 harness.run_cases([package_builds_installs_and_runs])
