@@ -20,11 +20,8 @@ BINARY, RESOURCES = harness.arguments()
 SUPPRESSIONS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "lsan.supp")
 SOURCES = os.path.join(os.path.dirname(RESOURCES), "src")
 LEAK_STATUS = 23
-SANITIZER_ENV = {
-    "ASAN_OPTIONS": f"detect_leaks=1:exitcode={LEAK_STATUS}",
-    "LSAN_OPTIONS": f"suppressions={SUPPRESSIONS}:print_suppressions=0",
-    "UBSAN_OPTIONS": "print_stacktrace=1",
-}
+SANITIZER_ENV = {"ASAN_OPTIONS": f"detect_leaks=1:exitcode={LEAK_STATUS}", "UBSAN_OPTIONS": "print_stacktrace=1",
+                 "LSAN_OPTIONS": f"suppressions={SUPPRESSIONS}:print_suppressions=0"}
 
 
 def linked_libraries(binary):

@@ -175,13 +175,10 @@ def launcher_first_starts_at_once():
             results = [(start.communicate(timeout=60)[1], start.returncode) for start in starts]
             failed = [result for result in results if result[1] != 0]
             assert not failed, f"{len(failed)} of 8 simultaneous first starts failed: {failed}"
-            root = os.path.join(home, ".local", "share", "quarrow")
             for folder in (".local", ".local/share", ".local/share/quarrow"):
                 mode = os.stat(os.path.join(home, folder)).st_mode & 0o777
                 assert mode == 0o700, f"the launcher made {folder} with mode {mode:o}, expected 700"
-            assert sorted(os.listdir(root)) == ["Resources"], f"{root} holds {sorted(os.listdir(root))}"
-            resources = os.path.join(root, "Resources")
-            assert sorted(os.listdir(resources)) == ["Assets", "Data"], f"{resources} holds {os.listdir(resources)}"
+            installed.check_user_folder(os.path.join(home, ".local", "share", "quarrow"), inst.prefix, None)
 
 
 def refusal(argv, env, what):

@@ -104,9 +104,8 @@ def check_listing(deb):
             path, _, links[path] = path.partition(" -> ")
         if not mode.startswith("d"):
             listing[path] = mode
-    assert set(listing) == expected_files(), (
-        f"missing {sorted(expected_files() - set(listing))}, unexpected {sorted(set(listing) - expected_files())}"
-    )
+    missing, unexpected = sorted(expected_files() - set(listing)), sorted(set(listing) - expected_files())
+    assert not missing and not unexpected, f"missing {missing}, unexpected {unexpected}"
     font = f"./usr/{installed.ASSETS}/DejaVuSans.ttf"
     assert set(links) == {font}, f"links in the package: {links}"
     target = os.path.normpath(os.path.join(os.path.dirname(font[1:]), links[font]))
