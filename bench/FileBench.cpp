@@ -17,14 +17,19 @@ class QuietStdout {
   public:
     QuietStdout() : saved(dup(fileno(stdout))) {
         std::fflush(stdout);
-        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        dup2(nowhere, fileno(stdout));
-        close(nowhere);
+        // Without /dev/null (or a copy of stdout to restore it from) the maps are printed.
+        const int nowhere = saved < 0 ? -1 : open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere >= 0) {
+            dup2(nowhere, fileno(stdout));
+            close(nowhere);
+        }
     }
     ~QuietStdout() {
         std::fflush(stdout);
-        dup2(saved, fileno(stdout));
-        close(saved);
+        if (saved >= 0) {
+            dup2(saved, fileno(stdout));
+            close(saved);
+        }
     }
     QuietStdout(const QuietStdout&) = delete;
     QuietStdout& operator=(const QuietStdout&) = delete;

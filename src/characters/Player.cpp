@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "level/GameScene.h"
 
+#include <algorithm>
 #include <cmath>
 
 Player::Player(SDL_Renderer* renderer, Level& level, InputState& input, GameScene& scene,
@@ -50,6 +51,8 @@ bool Player::canEnter(float candidateX, float candidateY) const {
     const auto tile = static_cast<float>(level.tileSize);
     const float column = candidateX / tile;
     const float row = candidateY / tile;
+    // Written as "not inside" so that a NaN coordinate is refused too.
+    // NOLINTNEXTLINE(readability-simplify-boolean-expr): the simpler form lets NaN through.
     if (!(column >= 0.0f && column < level.width && row >= 0.0f && row < level.height)) {
         return false;
     }
@@ -83,10 +86,7 @@ void Player::moveStep() {
     }
     // The remaining distance caps the step, so a long time step (a slow
     // machine) lands on the target instead of swinging around it.
-    auto step = static_cast<float>(static_cast<double>(speed) * deltaTime);
-    if (step > length) {
-        step = length;
-    }
+    const float step = std::min(static_cast<float>(static_cast<double>(speed) * deltaTime), length);
     x += step * dx;
     y += step * dy;
     animateWalk();
