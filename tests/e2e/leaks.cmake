@@ -4,7 +4,7 @@
 add_test(NAME e2e_leaks
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_leaks.py $<TARGET_FILE:quarrow>
                  ${PROJECT_SOURCE_DIR}/Resources)
-set_tests_properties(e2e_leaks PROPERTIES LABELS leak TIMEOUT 180 RUN_SERIAL TRUE
+set_tests_properties(e2e_leaks PROPERTIES LABELS leak TIMEOUT 180
                      ENVIRONMENT "CXX=${CMAKE_CXX_COMPILER}")
 
 # The absurd Settings.ini values (sizes at the limits of 32 bits) reach the layout and drawing maths:
@@ -13,5 +13,5 @@ set_tests_properties(e2e_leaks PROPERTIES LABELS leak TIMEOUT 180 RUN_SERIAL TRU
 add_test(NAME e2e_absurd_settings_sanitized
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_faults.py $<TARGET_FILE:quarrow>
                  ${PROJECT_SOURCE_DIR}/Resources absurd_settings_values)
-set_tests_properties(e2e_absurd_settings_sanitized PROPERTIES LABELS leak TIMEOUT 300 RUN_SERIAL TRUE
+set_tests_properties(e2e_absurd_settings_sanitized PROPERTIES LABELS leak TIMEOUT 300
                      ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
