@@ -1,6 +1,7 @@
-# Runs of the sanitizer-built game, included only in the build whose quarrow is made with
-# -fsanitize=address,undefined,float-cast-overflow. Leak check of a whole real-window session (test_leaks.py). The test builds a small leaking program with the same
-# compiler to prove that tests/lsan.supp hides no leak of the game's making.
+# Runs of the sanitizer-built game, included only in the build whose quarrow is made with the address and
+# undefined-behaviour sanitizers. Leak check of a whole real-window session (test_leaks.py). The test builds
+# a small leaking program with the same compiler to prove that tests/lsan.supp hides no leak of the game's
+# making.
 add_test(NAME e2e_leaks
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_leaks.py $<TARGET_FILE:quarrow>
                  ${PROJECT_SOURCE_DIR}/Resources)
