@@ -15,12 +15,32 @@ die() {
     exit 1
 }
 
+# How a step that said nothing ended: killed by a signal or with a status.
+ended() {
+    if [ "$1" -gt 128 ]; then
+        printf 'stopped by signal %d' $(($1 - 128))
+    else
+        printf 'failed with status %d' "$1"
+    fi
+}
+
+# The cause a failed step gave (what its message says after its last ": "),
+# or, when it gave none (it was killed, say), how it ended.
+cause() {
+    if [ -n "${1##*: }" ]; then
+        printf '%s' "${1##*: }"
+    else
+        ended "$2"
+    fi
+}
+
 # Runs a command quietly; if it fails, its own message (without the command's
 # name) becomes ours.
 try() {
     message=$("$@" 2>&1) && return 0
+    status=$?
     message=$(printf '%s\n' "$message" | sed -n '1s/^[^:]*: //p')
-    die "${message:-$1 failed}"
+    die "${message:-$1 $(ended "$status")}"
 }
 
 self=$(readlink -f -- "$0") || die "cannot find where the game is installed"
@@ -53,6 +73,19 @@ resources=$root/Resources
 player_umask=$(umask)
 umask 077
 
+# A start killed while it set things up leaves its half-made folder or link
+# under a name with its process number: those of processes that are gone are
+# removed (those of a start still running are left to it).
+for leftover in "$root"/.Resources.* "$resources"/.Assets.*; do
+    pid=${leftover##*.}
+    case $pid in
+    '' | *[!0-9]*) continue ;;
+    esac
+    if [ -e "$leftover" ] || [ -L "$leftover" ]; then
+        [ -e "/proc/$pid" ] || rm -rf -- "$leftover"
+    fi
+done
+
 # Any number of starts may run this at the same moment: every step either
 # accepts what another start made or replaces it in one rename, so all of them
 # go on to the game and none leaves anything half-made.
@@ -64,15 +97,16 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     try mkdir -p -- "$root"
     build=$root/.Resources.$$
     rm -rf -- "$build" # left by a killed start that had this process number
-    if ! message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
-        ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1); then
+    message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
+        ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1) || {
+        status=$?
         rm -rf -- "$build"
         # Another start may have won the race; its folder is as good as ours.
         if [ ! -d "$resources" ]; then
             [ -z "$made_root" ] || rmdir -- "$root" 2>/dev/null
-            die "cannot set up $resources: ${message##*: }"
+            die "cannot set up $resources: $(cause "$message" "$status")"
         fi
-    fi
+    }
 fi
 
 [ -d "$resources" ] || die "$resources is in the way: it should be a folder"
@@ -86,10 +120,11 @@ if [ -L "$resources/Assets" ] || [ ! -e "$resources/Assets" ]; then
         link=$resources/.Assets.$$
         rm -f -- "$link"
         try ln -s -- "$assets" "$link"
-        if ! message=$(mv -T -- "$link" "$resources/Assets" 2>&1); then
+        message=$(mv -T -- "$link" "$resources/Assets" 2>&1) || {
+            status=$?
             rm -f -- "$link"
-            die "cannot link $resources/Assets: ${message##*: }"
-        fi
+            die "cannot link $resources/Assets: $(cause "$message" "$status")"
+        }
     fi
 elif [ ! -d "$resources/Assets" ]; then
     die "$resources/Assets is in the way: it should be a folder"

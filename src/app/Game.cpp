@@ -1,10 +1,10 @@
 #include "app/Game.h"
 
 #include "core/Clock.h"
+#include "core/Process.h"
 
 #include <SDL_ttf.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -22,18 +22,17 @@ double since(int32_t earlier) {
     return static_cast<double>(Clock::difference(Clock::now(), earlier));
 }
 
-// SDL turns SIGTERM into a quit request; a closed terminal's SIGHUP is made
-// one too, so that the game still ends through its exit save.
-void hangUpAsTerminate(int /*signal*/) {
-    std::raise(SIGTERM);
-}
+// The game whose save is still to be written if the process ends through
+// exit() before the game's shutdown, as Xlib ends it when the display goes
+// away. exit() calls back with nothing, so this is the one place that knows.
+const Game* unsavedGame = nullptr;
 
-// A closed standard output (its reader gone) only loses the lines printed to
-// it; a closed terminal ends the game the way a kill does. SDL must already
-// have set up its own handlers.
-void takeOverSignals() {
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGHUP, hangUpAsTerminate);
+void saveUnsavedGame() {
+    if (unsavedGame != nullptr) {
+        const Game* const game = unsavedGame;
+        unsavedGame = nullptr;
+        game->writeSaveData();
+    }
 }
 } // namespace
 
@@ -41,7 +40,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
-    takeOverSignals();
+    quitOnHangUp();
     TTF_Init();
     settings = std::make_unique<Settings>();
     if (!createWindow()) {
@@ -52,7 +51,10 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
         reportStartupFailure("Renderer");
     }
     settings->window = window.get();
+    settings->fitPicture();
     loadSaveData();
+    static const bool savesAtExit = std::atexit(saveUnsavedGame) == 0;
+    unsavedGame = savesAtExit ? this : nullptr;
     particleField = std::make_unique<ParticleField>(renderer.get());
     textRenderer = std::make_unique<TextRenderer>(renderer.get(), SDL_Color{255, 255, 255, 0});
 }
@@ -62,7 +64,7 @@ Game::~Game() {
 }
 
 bool Game::createWindow() {
-    openWindow(static_cast<int>(settings->windowWidth), static_cast<int>(settings->windowHeight));
+    openWindow(settings->windowWidth, settings->windowHeight);
     if (!window) {
         reportStartupFailure("Window");
         return false;
@@ -75,13 +77,14 @@ bool Game::createDesktopSizedWindow() {
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
         return false;
     }
-    openWindow(desktop.w, desktop.h);
+    openWindow(static_cast<uint32_t>(desktop.w), static_cast<uint32_t>(desktop.h));
     return window != nullptr;
 }
 
-void Game::openWindow(int width, int height) {
+void Game::openWindow(uint32_t width, uint32_t height) {
     const Uint32 flags = settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    window.reset(SDL_CreateWindow(title, windowX, windowY, width, height, flags));
+    const SDL_Point size = Settings::windowSizeOn(0, width, height);
+    window.reset(SDL_CreateWindow(title, windowX, windowY, size.x, size.y, flags));
 }
 
 void Game::tick() {
@@ -145,6 +148,7 @@ void Game::writeSaveData() const {
 
 void Game::shutdown() {
     if (!released) {
+        unsavedGame = nullptr;
         writeSaveData();
     }
     release();
@@ -155,6 +159,9 @@ void Game::release() {
         return;
     }
     released = true;
+    if (unsavedGame == this) {
+        unsavedGame = nullptr;
+    }
     // By hand, because the members' own order would be wrong: everything
     // drawn with the renderer goes before it, the renderer before its window,
     // and all of it before SDL_ttf and SDL themselves are shut down.

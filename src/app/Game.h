@@ -67,8 +67,9 @@ class Game {
     double updateElapsed = 0.0;
 
   private:
-    // The window at the given size, with the stored full-screen flag.
-    void openWindow(int width, int height);
+    // The window at the given size (as much of it as the display has room
+    // for), with the stored full-screen flag.
+    void openWindow(uint32_t width, uint32_t height);
     void update();
     void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.

@@ -1,6 +1,7 @@
 // The process entry. SDL's main convention applies: where SDL2main supplies
 // the real entry point, this function is renamed SDL_main and called by it.
 #include "app/Game.h"
+#include "core/Process.h"
 
 #include <SDL.h>
 
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     (void)argc;
     (void)argv;
+    prepareProcess();
     SDL_SetMainReady();
     // Every line reaches a log or a pipe as it is printed, so a game that is
     // killed loses none of the maps and messages it already printed.

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -69,33 +71,62 @@ bool finish(FileDescriptor& file, bool written, bool durable) {
     return file.close() && written;
 }
 
-// Gives the new file the old one's permission bits and, where the system
-// allows it (only root may give a file away), its owner; a new file gets what
-// a plain fopen would have given it.
-bool takeOver(int fd, const struct stat* old) {
-    if (old == nullptr) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return ::fchmod(fd, newFileMode & ~mask) == 0;
-    }
-    return ::fchmod(fd, old->st_mode & 07777) == 0 &&
-           (::fchown(fd, old->st_uid, old->st_gid) == 0 || errno == EPERM);
+// True when a call to change a file's mode or owner went through, or failed
+// only because the file system cannot keep modes or owners (FAT, some network
+// and FUSE file systems) or because only root may give a file away: the file
+// is written all the same.
+bool keptOrUnsupported(int result) {
+    return result == 0 || errno == EPERM || errno == ENOSYS || errno == ENOTSUP ||
+           errno == EOPNOTSUPP;
 }
 
-// When no temporary file can be made beside it (a read-only folder), the file
-// can still be rewritten where it is, though not atomically. The new bytes go
-// over the old ones and only then is the old tail cut off: a kill at any
-// moment leaves the file no shorter than its old contents until the new ones
-// are complete, never empty.
-bool writeInPlace(const std::string& target, const std::string& bytes, bool durable) {
-    FileDescriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
+// Gives the new file the old one's permission bits and owner. A new file gets
+// what a plain fopen would have given it, and, when the game runs as root, the
+// owner of its folder, so that the player whose folder it is can rewrite it.
+bool takeOver(int fd, const struct stat* old, const std::string& folder) {
+    struct stat owner {};
+    bool giveAway = old != nullptr;
+    mode_t mode = 0;
+    if (old != nullptr) {
+        owner = *old;
+        mode = old->st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = newFileMode & ~mask;
+        giveAway = ::geteuid() == 0 && ::stat(folder.c_str(), &owner) == 0;
+    }
+    return keptOrUnsupported(::fchmod(fd, mode)) &&
+           (!giveAway || keptOrUnsupported(::fchown(fd, owner.st_uid, owner.st_gid)));
+}
+
+// When the folder takes no temporary file (it is read-only) or lets none be
+// renamed or removed (it is append-only or immutable), the file is rewritten
+// where it is, though not atomically. The new bytes go over the old ones and
+// only then is the old tail cut off: a kill at any moment leaves the file no
+// shorter than its old contents until the new ones are complete, never empty.
+// A missing file is made there when the folder allows it.
+bool writeInPlace(const std::string& target, const std::string& bytes, bool durable, bool exists) {
+    const int create = exists ? 0 : O_CREAT | O_EXCL;
+    FileDescriptor file(::open(
+        target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | create, newFileMode));
     struct stat status {};
-    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        (!exists && !takeOver(file.get(), nullptr, folderOf(target)))) {
         return false;
     }
     const bool written = writeAll(file.get(), bytes) &&
                          ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0;
     return finish(file, written, durable);
+}
+
+// True when the folder is append-only or immutable: files may not be renamed
+// or removed there, so a temporary file could never be taken away again.
+bool keepsEveryName(const std::string& folder) {
+    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    return directory.isOpen() && ::ioctl(directory.get(), FS_IOC_GETFLAGS, &flags) == 0 &&
+           (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
 }
 
 void syncFolder(const std::string& folder) {
@@ -117,20 +148,30 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool durable
                    ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
         return false;
     }
+    const std::string folder = folderOf(target);
+    if (keepsEveryName(folder)) {
+        return writeInPlace(target, bytes, durable, exists);
+    }
     std::string temporary = target + ".tmp.XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
         const bool folderReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;
-        return exists && folderReadOnly && writeInPlace(target, bytes, durable);
+        return exists && folderReadOnly && writeInPlace(target, bytes, durable, exists);
     }
-    if (!takeOver(file.get(), exists ? &existing : nullptr) ||
-        !finish(file, writeAll(file.get(), bytes), durable) ||
-        std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (!takeOver(file.get(), exists ? &existing : nullptr, folder) ||
+        !finish(file, writeAll(file.get(), bytes), durable)) {
         ::unlink(temporary.c_str());
         return false;
     }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        // A folder that refuses the rename (say, the target is another user's
+        // in a sticky folder) may still let the file be written where it is.
+        const bool refused = errno == EPERM;
+        ::unlink(temporary.c_str());
+        return refused && writeInPlace(target, bytes, durable, exists);
+    }
     if (durable) {
-        syncFolder(folderOf(target));
+        syncFolder(folder);
     }
     return true;
 }

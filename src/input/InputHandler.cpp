@@ -13,12 +13,21 @@ void InputHandler::handle(const SDL_Event& event) {
         quitRequested = true;
         return;
     }
-    // Every other event refreshes the mouse position, whatever it is about.
+    // Every other event refreshes the mouse position, whatever it is about,
+    // in the pixels of the picture the window shows (which SDL may have
+    // scaled and centred into a window of another size).
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);
     inputState.mouseX = static_cast<float>(x);
     inputState.mouseY = static_cast<float>(y);
+    // The mouse's window; when the mouse has left it, the player's.
+    SDL_Window* const focus =
+        SDL_GetMouseFocus() != nullptr ? SDL_GetMouseFocus() : SDL_GetKeyboardFocus();
+    SDL_Renderer* const renderer = focus != nullptr ? SDL_GetRenderer(focus) : nullptr;
+    if (renderer != nullptr) {
+        SDL_RenderWindowToLogical(renderer, x, y, &inputState.mouseX, &inputState.mouseY);
+    }
     switch (event.type) {
     case SDL_KEYDOWN:
         inputState.onKeyDown(event.key);

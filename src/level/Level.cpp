@@ -32,6 +32,7 @@ void Level::loadFromText(std::string_view text) {
     }
     width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());
     height = static_cast<float>(rows.size());
+    columnLefts.assign(static_cast<size_t>(width), 0.0f);
 }
 
 bool Level::isFloor(int column, int row) const {
@@ -43,26 +44,29 @@ bool Level::isFloor(int column, int row) const {
     return static_cast<size_t>(column) < cells.size() && cells[static_cast<size_t>(column)] == '1';
 }
 
-void Level::render(float cameraX, float cameraY) const {
+void Level::render(float cameraX, float cameraY) {
     if (!tileSprite) {
         return;
     }
     const size_t rowCount = std::min(rows.size(), static_cast<size_t>(height));
     // Every row puts its cells at the same lefts, so they are worked out once.
-    std::vector<float> lefts(static_cast<size_t>(width));
-    for (size_t c = 0; c < lefts.size(); ++c) {
-        lefts[c] = Sprite::wholePixel(
+    // Only a width set by hand can differ from the loaded one.
+    if (columnLefts.size() != static_cast<size_t>(width)) {
+        columnLefts.resize(static_cast<size_t>(width));
+    }
+    for (size_t c = 0; c < columnLefts.size(); ++c) {
+        columnLefts[c] = Sprite::wholePixel(
             static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(c)) - cameraX);
     }
     for (size_t r = 0; r < rowCount; ++r) {
         // A short hand-made row has nothing to draw past its end.
         const std::string& cells = rows[r];
-        const size_t columns = std::min(cells.size(), lefts.size());
+        const size_t columns = std::min(cells.size(), columnLefts.size());
         const float top = Sprite::wholePixel(
             static_cast<float>(int64_t{tileSize} * static_cast<int64_t>(r)) - cameraY);
         for (size_t c = 0; c < columns; ++c) {
             if (cells[c] == '1') {
-                tileSprite->drawAtWholePixels(lefts[c], top);
+                tileSprite->drawAtWholePixels(columnLefts[c], top);
             }
         }
     }

@@ -34,7 +34,7 @@ class Level {
     // True only for a '1' inside the map and inside its row.
     bool isFloor(int column, int row) const;
     // Draws every floor cell at a tileSize pitch, offset by the camera.
-    void render(float cameraX, float cameraY) const;
+    void render(float cameraX, float cameraY);
 
     SDL_Renderer* renderer = nullptr;
     std::unique_ptr<Sprite> tileSprite;
@@ -42,4 +42,9 @@ class Level {
     float height = 0.0f;
     std::vector<std::string> rows;
     int tileSize = 0;
+
+  private:
+    // Each column's left on screen, worked out once a frame for every row;
+    // sized when the map loads, so that no frame allocates.
+    std::vector<float> columnLefts;
 };

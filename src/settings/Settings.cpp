@@ -4,6 +4,7 @@
 #include "core/FileReplacer.h"
 #include "core/TextLines.h"
 
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -96,6 +97,27 @@ void Settings::applyDisplayMode() const {
     mode.w = static_cast<int>(windowWidth);
     mode.h = static_cast<int>(windowHeight);
     SDL_SetWindowDisplayMode(window, &mode);
-    SDL_SetWindowSize(window, static_cast<int>(windowWidth), static_cast<int>(windowHeight));
+    const SDL_Point size =
+        windowSizeOn(SDL_GetWindowDisplayIndex(window), windowWidth, windowHeight);
+    SDL_SetWindowSize(window, size.x, size.y);
     SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    fitPicture();
+}
+
+void Settings::fitPicture() const {
+    SDL_Renderer* const renderer = window != nullptr ? SDL_GetRenderer(window) : nullptr;
+    constexpr uint32_t largest = std::numeric_limits<int>::max();
+    if (renderer != nullptr && windowWidth <= largest && windowHeight <= largest) {
+        SDL_RenderSetLogicalSize(renderer, static_cast<int>(windowWidth),
+                                 static_cast<int>(windowHeight));
+    }
+}
+
+SDL_Point Settings::windowSizeOn(int display, uint32_t width, uint32_t height) {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+        return {static_cast<int>(width), static_cast<int>(height)};
+    }
+    return {static_cast<int>(std::min(width, static_cast<uint32_t>(usable.w))),
+            static_cast<int>(std::min(height, static_cast<uint32_t>(usable.h)))};
 }

@@ -37,6 +37,13 @@ class Settings {
     bool save() const;
     // Makes the running window match the size and full-screen flag.
     void applyDisplayMode() const;
+    // Lays every picture out at the stored size and fits it, centred, into
+    // the window's real size (a tiling desktop or full screen may give it
+    // another); the mouse is read in the same picture's pixels.
+    void fitPicture() const;
+    // The size a window gets on the display for the size asked: never larger
+    // than the display's usable bounds, so that nothing drawn lies off-screen.
+    static SDL_Point windowSizeOn(int display, uint32_t width, uint32_t height);
 
     SDL_Window* window = nullptr;
     uint32_t musicVolume = 0;

@@ -7,6 +7,7 @@
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,19 @@ TEST_F(GameTest, EscapeIsSeenAtTheNextUpdateAndShutdownSaves) {
     EXPECT_TRUE(inputState.pressed[InputState::Escape]);
     game.shutdown();
     EXPECT_EQ(workspace.read(Game::saveDataPath), stored.substr(0, 8));
+}
+
+TEST_F(GameTest, AProcessEndedByExitBeforeShutdownStillSaves) {
+    // As Xlib ends the process when the display goes away: the save file is
+    // written back, cut to its 8 bytes.
+    const std::string stored("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    workspace.write(Game::saveDataPath, stored + "tail");
+    const auto endedByExit = [this] {
+        const Game game(inputState, inputHandler);
+        std::exit(1);
+    };
+    EXPECT_EXIT(endedByExit(), testing::ExitedWithCode(1), "");
+    EXPECT_EQ(workspace.read(Game::saveDataPath), stored);
 }
 
 TEST_F(GameTest, OnlyShutdownSavesAndReleasingHappensOnce) {

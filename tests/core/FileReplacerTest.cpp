@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
 #include <sys/fsuid.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -282,6 +285,58 @@ TEST(FileReplacerTest, AReadOnlyFileInItsOwnersFolderIsKept) {
     EXPECT_EQ(workspace.read("Resources/Data/locked.ini"), "old");
     EXPECT_EQ(permsOf("Resources/Data/locked.ini"), fs::perms(0444));
     EXPECT_EQ(entries("Resources/Data"), 2u);
+}
+
+// Sets or clears the folder's append-only flag; false where the file system
+// or the user cannot.
+bool setAppendOnly(const char* folder, bool on) {
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    bool set = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+    set = set && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return set;
+}
+
+TEST(FileReplacerTest, AnAppendOnlyFolderIsWrittenInPlaceWithNoTemporaryLeft) {
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/a.ini", "old bytes");
+    if (!setAppendOnly("Resources/Data", true)) {
+        GTEST_SKIP() << "this file system or user cannot make a folder append-only";
+    }
+    const ino_t inode = inodeOf("Resources/Data/a.ini");
+    const bool replaced = replaceFile("Resources/Data/a.ini", "new", true);
+    const bool made = replaceFile("Resources/Data/b.ini", "made");
+    setAppendOnly("Resources/Data", false);
+
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(workspace.read("Resources/Data/a.ini"), "new");
+    EXPECT_EQ(inodeOf("Resources/Data/a.ini"), inode);
+    EXPECT_TRUE(made);
+    EXPECT_EQ(workspace.read("Resources/Data/b.ini"), "made");
+    EXPECT_EQ(entries("Resources/Data"), 2u);
+}
+
+TEST(FileReplacerTest, RootsNewFilesInAPlayersFolderAreThePlayers) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can lay out another user's folder";
+    }
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/roots.ini", "old");
+    ASSERT_EQ(::chown("Resources/Data", 65534, 65534), 0);
+    EXPECT_TRUE(replaceFile("Resources/Data/new.ini", "new"));
+    EXPECT_TRUE(replaceFile("Resources/Data/roots.ini", "new"));
+    struct stat made {};
+    ASSERT_EQ(::stat("Resources/Data/new.ini", &made), 0);
+    EXPECT_EQ(made.st_uid, 65534u);
+    EXPECT_EQ(made.st_gid, 65534u);
+    // A file that was there keeps its own owner.
+    struct stat kept {};
+    ASSERT_EQ(::stat("Resources/Data/roots.ini", &kept), 0);
+    EXPECT_EQ(kept.st_uid, 0u);
 }
 
 } // namespace

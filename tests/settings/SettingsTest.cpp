@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -97,6 +98,36 @@ TEST(SettingsTest, MissingKeysTakeDefaultsAndNothingIsWritten) {
     EXPECT_EQ(empty.windowHeight, 600u);
     EXPECT_TRUE(empty.fullscreen);
     EXPECT_FALSE(workspace.exists(Settings::filePath));
+}
+
+TEST(SettingsTest, WindowsFitTheDisplayAndPicturesKeepTheStoredSize) {
+    const SdlSession sdl;
+    // The dummy display is 1024 x 768; a size that fits is kept as it is.
+    const auto sizeOn = [](uint32_t width, uint32_t height) {
+        const SDL_Point size = Settings::windowSizeOn(0, width, height);
+        return std::pair{size.x, size.y};
+    };
+    EXPECT_EQ(sizeOn(4096, 2160), std::pair(1024, 768));
+    EXPECT_EQ(sizeOn(1024, 768), std::pair(1024, 768));
+    EXPECT_EQ(sizeOn(640, 4294967295u), std::pair(640, 768));
+    EXPECT_EQ(sizeOn(0, 1), std::pair(0, 1));
+
+    Settings settings{std::string_view("WindowWidth=4096\nWindowHeight=2160")};
+    settings.window = SDL_CreateWindow("fit", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
+    SDL_Renderer* renderer = SDL_CreateRenderer(settings.window, -1, SDL_RENDERER_SOFTWARE);
+    ASSERT_NE(renderer, nullptr) << SDL_GetError();
+    settings.fitPicture();
+    int width = 0;
+    int height = 0;
+    SDL_RenderGetLogicalSize(renderer, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(4096, 2160));
+    // A size no picture can have leaves the picture as it was.
+    settings.windowWidth = 2147483648u;
+    settings.fitPicture();
+    SDL_RenderGetLogicalSize(renderer, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(4096, 2160));
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(settings.window);
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// What the game asks of its process around SDL: standard streams that are
+// really there, writes that fail instead of ending the process, and a closed
+// terminal that ends the game through its exit save.
+
+// First thing in the process: each standard stream that is closed is opened
+// on the null device, so that no file or connection opened later takes its
+// number (printed text would otherwise go into it); a broken pipe or a file
+// larger than the process may write makes that write fail instead of ending
+// the process.
+void prepareProcess();
+// After SDL_Init, which turns an interrupt or a kill request into a quit
+// request: a closed terminal does the same.
+void quitOnHangUp();

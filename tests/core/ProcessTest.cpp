@@ -1,0 +1,45 @@
+// The process's standard streams and the signals that must not end it, each
+// case in a child process of its own.
+#include "core/Process.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+TEST(ProcessTest, ClosedStreamsAreFilledBeforeAnyFileIsOpened) {
+    const TestWorkspace workspace;
+    // Exits 0 only if the three streams are open and a file opened later is
+    // not given the number of one of them.
+    const auto check = [] {
+        ::close(STDIN_FILENO);
+        ::close(STDOUT_FILENO);
+        ::close(STDERR_FILENO);
+        prepareProcess();
+        const int file = ::open("Resources/Data", O_RDONLY | O_CLOEXEC);
+        const bool open = ::fcntl(STDIN_FILENO, F_GETFD) != -1 &&
+                          ::fcntl(STDOUT_FILENO, F_GETFD) != -1 &&
+                          ::fcntl(STDERR_FILENO, F_GETFD) != -1;
+        std::_Exit(open && file > STDERR_FILENO ? 0 : 1);
+    };
+    EXPECT_EXIT(check(), testing::ExitedWithCode(0), "");
+}
+
+TEST(ProcessTest, AWritePastTheFileSizeLimitFailsInsteadOfEndingTheProcess) {
+    const TestWorkspace workspace;
+    const auto check = [] {
+        prepareProcess();
+        const rlimit small{4, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &small);
+        const int file = ::open("Resources/Data/big", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        std::_Exit(::write(file, "0123456789", 10) == 4 && ::write(file, "x", 1) == -1 ? 0 : 1);
+    };
+    EXPECT_EXIT(check(), testing::ExitedWithCode(0), "");
+}
+
+} // namespace
