@@ -1,6 +1,17 @@
 # The distribution's hardening flags for every target of the tree, when
-# dpkg-buildflags is there to give them.
+# dpkg-buildflags is there to give them; for Windows, what MinGW's compiler
+# and linker take.
 include(CheckCXXCompilerFlag)
+
+if(WIN32)
+    # Fortified functions and a strong stack protector (its runtime, libssp, is
+    # linked in); an image that may load anywhere, with a 64-bit address space
+    # to choose from, and data that cannot run.
+    string(APPEND CMAKE_CXX_FLAGS " -D_FORTIFY_SOURCE=2 -fstack-protector-strong")
+    string(APPEND CMAKE_EXE_LINKER_FLAGS
+           " -fstack-protector-strong -Wl,--dynamicbase,--nxcompat,--high-entropy-va")
+    return()
+endif()
 
 find_program(QUARROW_DPKG_BUILDFLAGS dpkg-buildflags)
 if(QUARROW_DPKG_BUILDFLAGS)

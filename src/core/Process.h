@@ -10,5 +10,5 @@
 // the process.
 void prepareProcess();
 // After SDL_Init, which turns an interrupt or a kill request into a quit
-// request: a closed terminal does the same.
+// request: a closed terminal (or console window) does the same.
 void quitOnHangUp();

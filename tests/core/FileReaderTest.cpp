@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <string>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -22,21 +24,31 @@ TEST(FileReaderTest, ReadsOnlyRegularFilesAndAtMostTheLimit) {
     EXPECT_TRUE(isReadableFile("Resources/Data/a.ini"));
     EXPECT_FALSE(isSpecialFile("Resources/Data/a.ini"));
 
-    // A FIFO would wait for a writer, a device never ends: both are missing.
-    ASSERT_EQ(mkfifo("Resources/Data/fifo", 0644), 0);
-    std::filesystem::create_symlink("/dev/zero", "Resources/Data/zero");
-    for (const char* path :
-         {"Resources/Data/fifo", "Resources/Data/zero", "Resources/Data", "Resources/Data/none"}) {
+    // A folder is not read; nor, where the system has them, a FIFO (it would
+    // wait for a writer) or a device (it never ends).
+    for (const char* path : {"Resources/Data", "Resources/Data/none"}) {
         EXPECT_FALSE(readFile(path, bytes, 100)) << path;
         EXPECT_EQ(bytes, "") << path;
         EXPECT_FALSE(isReadableFile(path)) << path;
     }
-    EXPECT_TRUE(isSpecialFile("Resources/Data/fifo"));
-    EXPECT_TRUE(isSpecialFile("Resources/Data/zero"));
+    EXPECT_TRUE(isSpecialFile("Resources/Data"));
     EXPECT_FALSE(isSpecialFile("Resources/Data/none"));
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo("Resources/Data/fifo", 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", "Resources/Data/zero");
+    for (const char* path : {"Resources/Data/fifo", "Resources/Data/zero"}) {
+        EXPECT_FALSE(readFile(path, bytes, 100)) << path;
+        EXPECT_EQ(bytes, "") << path;
+        EXPECT_FALSE(isReadableFile(path)) << path;
+        EXPECT_TRUE(isSpecialFile(path)) << path;
+    }
+#endif
 }
 
 TEST(FileReaderTest, AReadThatFailsGivesNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a regular file whose reads fail, as Linux's /proc/self/mem";
+#endif
     // A regular file whose reads fail: the process's memory at address 0.
     std::string bytes = "stale";
     EXPECT_FALSE(readFile("/proc/self/mem", bytes, 100));

@@ -6,15 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
 #include <linux/fs.h>
 #include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -24,6 +28,44 @@ size_t entries(const char* folder) {
     const fs::directory_iterator all(folder);
     return static_cast<size_t>(std::distance(begin(all), end(all)));
 }
+
+#ifdef _WIN32
+
+TEST(FileReplacerTest, PosixRules) {
+    GTEST_SKIP() << "links, modes, owners, FIFOs, folder flags and file-size limits are POSIX's";
+}
+
+TEST(FileReplacerTest, WindowsReplacesWholeFilesAndKeepsReadOnlyOnes) {
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/a.ini", "old bytes");
+    EXPECT_TRUE(replaceFile("Resources/Data/a.ini", "new", true));
+    EXPECT_EQ(workspace.read("Resources/Data/a.ini"), "new");
+    EXPECT_TRUE(replaceFile("Resources/Data/b.ini", "made"));
+    EXPECT_EQ(workspace.read("Resources/Data/b.ini"), "made");
+
+    // The read-only attribute keeps a file as it is.
+    fs::permissions("Resources/Data/a.ini",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(replaceFile("Resources/Data/a.ini", "again"));
+    EXPECT_EQ(workspace.read("Resources/Data/a.ini"), "new");
+    fs::create_directories("Resources/Data/c.ini/inside");
+    EXPECT_FALSE(replaceFile("Resources/Data/c.ini", "x"));
+    EXPECT_EQ(entries("Resources/Data"), 3u) << "no temporary file is left";
+}
+
+TEST(FileReplacerTest, WindowsTakesUtf8Paths) {
+    TestWorkspace workspace;
+    const std::string folder = "Resources/Data/Sp\xC3\xA4ter \xE6\x97\xA5\xE6\x9C\xAC";
+    fs::create_directory(fs::u8path(folder));
+    EXPECT_TRUE(replaceFile(folder + "/\xC3\xA9t\xC3\xA9.ini", "summer"));
+    std::ifstream file(fs::u8path(folder + "/\xC3\xA9t\xC3\xA9.ini"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "summer");
+    // Bytes that are not UTF-8 name no file.
+    EXPECT_FALSE(replaceFile("Resources/Data/\xFF.ini", "x"));
+    EXPECT_EQ(entries("Resources/Data"), 1u);
+}
+
+#else
 
 ino_t inodeOf(const char* path) {
     struct stat status {};
@@ -338,5 +380,7 @@ TEST(FileReplacerTest, RootsNewFilesInAPlayersFolderAreThePlayers) {
     ASSERT_EQ(::stat("Resources/Data/roots.ini", &kept), 0);
     EXPECT_EQ(kept.st_uid, 0u);
 }
+
+#endif
 
 } // namespace

@@ -1,21 +1,28 @@
 #include "support/TestWorkspace.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 TestWorkspace::TestWorkspace(Layout layout) {
     previous = fs::current_path().string();
-    std::string pattern = (fs::temp_directory_path() / "quarrow-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
+    // A new folder under a random name: one that is there already is never used.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
+        const fs::path folder =
+            fs::temp_directory_path() / ("quarrow-test-" + std::to_string(random()));
+        if (fs::create_directory(folder)) {
+            fs::permissions(folder, fs::perms::owner_all);
+            root = folder.string();
+        }
+    }
+    if (root.empty()) {
         throw std::runtime_error("cannot make a temporary folder");
     }
-    root = pattern;
     fs::create_directories(fs::path(root) / "Resources");
     if (layout.assets) {
         fs::copy(fs::path(QUARROW_SOURCE_DIR) / "Resources" / "Assets",

@@ -1,6 +1,6 @@
 #include "core/FileReplacer.h"
 
-#include "core/FileDescriptor.h"
+#include "core/posix/FileDescriptor.h"
 
 #include <cerrno>
 #include <climits>

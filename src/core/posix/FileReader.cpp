@@ -1,6 +1,6 @@
 #include "core/FileReader.h"
 
-#include "core/FileDescriptor.h"
+#include "core/posix/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
