@@ -99,7 +99,12 @@ TEST(LevelTest, EmptyOrMissingFilesGiveAnEmptyMap) {
 TEST(LevelTest, TheSceneLoadsTheGeneratedLevelFirst) {
     TestWorkspace workspace;
     workspace.write(handMade, "1\r\n");
+#ifdef _WIN32
+    // Windows ignores letter case: the two names are one file.
+    EXPECT_EQ(Level::sceneFileName(), Level::generatedFileName(0));
+#else
     EXPECT_EQ(Level::sceneFileName(), handMade);
+#endif
     Level level;
     level.loadFromFile();
     EXPECT_EQ(level.width, 1.0f);
