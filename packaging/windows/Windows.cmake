@@ -31,7 +31,8 @@ set(CPACK_PACKAGE_VERSION ${QUARROW_VERSION})
 set(CPACK_PACKAGE_FILE_NAME quarrow-${QUARROW_VERSION}-windows-x64)
 # The files at the top of the zip: it is unpacked into a folder of the player's choosing.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)
+# Stripped already, by the linker.
+set(CPACK_STRIP_FILES OFF)
 # Every time stamp in the zip is the last commit's (unless SOURCE_DATE_EPOCH is
 # set already), so that two builds of one commit give the same bytes.
 set(QUARROW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
