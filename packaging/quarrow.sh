@@ -37,7 +37,8 @@ cause() {
 # Runs a command quietly; if it fails, its own message (without the command's
 # name) becomes ours.
 try() {
-    message=$("$@" 2>&1) && return 0
+    # (The braces take the shell's own "Killed" line away, when the command is.)
+    { message=$("$@" 2>&1); } 2>/dev/null && return 0
     status=$?
     message=$(printf '%s\n' "$message" | sed -n '1s/^[^:]*: //p')
     die "${message:-$1 $(ended "$status")}"
@@ -97,8 +98,8 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     try mkdir -p -- "$root"
     build=$root/.Resources.$$
     rm -rf -- "$build" # left by a killed start that had this process number
-    message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
-        ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1) || {
+    { message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
+        ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1); } 2>/dev/null || {
         status=$?
         rm -rf -- "$build"
         # Another start may have won the race; its folder is as good as ours.
@@ -120,7 +121,7 @@ if [ -L "$resources/Assets" ] || [ ! -e "$resources/Assets" ]; then
         link=$resources/.Assets.$$
         rm -f -- "$link"
         try ln -s -- "$assets" "$link"
-        message=$(mv -T -- "$link" "$resources/Assets" 2>&1) || {
+        { message=$(mv -T -- "$link" "$resources/Assets" 2>&1); } 2>/dev/null || {
             status=$?
             rm -f -- "$link"
             die "cannot link $resources/Assets: $(cause "$message" "$status")"

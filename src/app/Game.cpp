@@ -83,8 +83,9 @@ bool Game::createDesktopSizedWindow() {
 
 void Game::openWindow(uint32_t width, uint32_t height) {
     const Uint32 flags = settings->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    const SDL_Point size = Settings::windowSizeOn(0, width, height);
-    window.reset(SDL_CreateWindow(title, windowX, windowY, size.x, size.y, flags));
+    const SDL_Rect area =
+        Settings::windowAreaOn(0, {windowX, windowY}, width, height, settings->fullscreen);
+    window.reset(SDL_CreateWindow(title, area.x, area.y, area.w, area.h, flags));
 }
 
 void Game::tick() {

@@ -21,7 +21,8 @@ class Game {
   public:
     static constexpr const char* saveDataPath = "Resources/Data/SaveData.bin";
     static constexpr const char* title = "Quarrow";
-    // Where the window opens on the screen: fixed, not centred.
+    // Where the window opens on the screen: fixed, not centred (moved only as
+    // far as it takes to lie on the screen).
     static constexpr int windowX = 250;
     static constexpr int windowY = 50;
     // An update needs more than this many milliseconds since the last one ended.
@@ -68,7 +69,8 @@ class Game {
 
   private:
     // The window at the given size (as much of it as the display has room
-    // for), with the stored full-screen flag.
+    // for), with the stored full-screen flag; in full screen, over the whole
+    // display from the start.
     void openWindow(uint32_t width, uint32_t height);
     void update();
     void drawFrame() const;

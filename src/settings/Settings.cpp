@@ -90,17 +90,30 @@ bool Settings::save() const {
 }
 
 void Settings::applyDisplayMode() const {
-    // Mode before size, full screen last: the window takes the new size before
-    // it is stretched over (or released from) the desktop.
+    // Mode first. A window leaving full screen is released before it is given
+    // its size and place, which the release would otherwise undo; one entering
+    // it is first given the display's area, where a desktop with no window
+    // manager leaves it (one already in full screen keeps what it has).
     SDL_DisplayMode mode{};
     SDL_GetWindowDisplayMode(window, &mode);
     mode.w = static_cast<int>(windowWidth);
     mode.h = static_cast<int>(windowHeight);
     SDL_SetWindowDisplayMode(window, &mode);
-    const SDL_Point size =
-        windowSizeOn(SDL_GetWindowDisplayIndex(window), windowWidth, windowHeight);
-    SDL_SetWindowSize(window, size.x, size.y);
-    SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    const bool wasFullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (!fullscreen) {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+    if (!fullscreen || !wasFullscreen) {
+        SDL_Point at{};
+        SDL_GetWindowPosition(window, &at.x, &at.y);
+        const SDL_Rect area = windowAreaOn(SDL_GetWindowDisplayIndex(window), at, windowWidth,
+                                           windowHeight, fullscreen);
+        SDL_SetWindowPosition(window, area.x, area.y);
+        SDL_SetWindowSize(window, area.w, area.h);
+    }
+    if (fullscreen) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     fitPicture();
 }
 
@@ -120,4 +133,22 @@ SDL_Point Settings::windowSizeOn(int display, uint32_t width, uint32_t height) {
     }
     return {static_cast<int>(std::min(width, static_cast<uint32_t>(usable.w))),
             static_cast<int>(std::min(height, static_cast<uint32_t>(usable.h)))};
+}
+
+SDL_Rect Settings::windowAreaOn(int display, SDL_Point at, uint32_t width, uint32_t height,
+                                bool fullscreen) {
+    SDL_Rect area{};
+    if (fullscreen && SDL_GetDisplayBounds(display, &area) == 0 && area.w > 0 && area.h > 0) {
+        return area;
+    }
+    const SDL_Point size = windowSizeOn(display, width, height);
+    area = {at.x, at.y, size.x, size.y};
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        // Past the right or bottom edge first, then the left or top one: a
+        // window as large as the bounds starts at their corner.
+        area.x = std::max(std::min(area.x, usable.x + usable.w - area.w), usable.x);
+        area.y = std::max(std::min(area.y, usable.y + usable.h - area.h), usable.y);
+    }
+    return area;
 }

@@ -44,6 +44,14 @@ class Settings {
     // The size a window gets on the display for the size asked: never larger
     // than the display's usable bounds, so that nothing drawn lies off-screen.
     static SDL_Point windowSizeOn(int display, uint32_t width, uint32_t height);
+    // Where a window asked for at `at` with the size asked goes on the
+    // display. Windowed: windowSizeOn's size, at `at` or moved just far
+    // enough to lie inside the usable bounds. In full screen: the whole
+    // display, the area full screen gives it, so that where no window manager
+    // stretches it (X with none running) it covers the display all the same
+    // and the picture is fitted into the size it really has.
+    static SDL_Rect windowAreaOn(int display, SDL_Point at, uint32_t width, uint32_t height,
+                                 bool fullscreen);
 
     SDL_Window* window = nullptr;
     uint32_t musicVolume = 0;

@@ -285,6 +285,7 @@ def picture_differences(img, expected, skip=None, tol=8, limit=None):
 # Files
 
 EMPTY = (5, 5)  # a window point that no control covers, at any window size used
+CLICK = "the left button"  # what Game.select holds for a click
 LEVEL_NAMES = [f"level{n}.level" for n in range(10)]  # what "New Game" writes
 
 
@@ -341,16 +342,60 @@ def wait_settings(work, test, what, timeout=8):
         raise AssertionError(f"{e}; Settings.ini holds {work.read_if_there('Settings.ini')!r}") from None
 
 
-def menu_entry(index, size):
-    """Centre of main menu entry `index` (Continue, New Game, Options, Quit) in a window of `size`."""
-    return 0.5 * size[0], (0.6, 0.7, 0.8, 0.9)[index] * size[1]
+def fit(size, window):
+    """How the game shows a picture laid out for the stored `size` in a window of `window` (SDL's logical size):
+    (scale, left, top), the one scale at which the whole picture fits, centred across the other way from a
+    whole pixel. A window of the stored size shows it as it is."""
+    (w, h), (ww, wh) = size, window
+    if w * wh > ww * h:  # wider than the window: bars above and below
+        scale = ww / w
+        return scale, 0, (wh - math.floor(h * scale)) // 2
+    scale = wh / h
+    return scale, (ww - math.floor(w * scale)) // 2, 0
 
 
-def options_controls(size):
-    """Centres of the options controls (music, effects, resolution, full screen, Apply, Back) for `size`."""
+def on_window(point, size, window=None):
+    """Where a point of the picture laid out for `size` shows in a window of `window` (by default of `size`),
+    rounded as finely as a window pixel needs (so that 864 is not 863.9999999999999)."""
+    scale, left, top = fit(size, window or size)
+    return round(left + point[0] * scale, 6), round(top + point[1] * scale, 6)
+
+
+def menu_entry(index, size, window=None):
+    """Centre of main menu entry `index` (Continue, New Game, Options, Quit) laid out for `size`, in a window of
+    `window` (by default of `size`)."""
+    return on_window((0.5 * size[0], (0.6, 0.7, 0.8, 0.9)[index] * size[1]), size, window)
+
+
+def options_controls(size, window=None):
+    """Centres of the options controls (music, effects, resolution, full screen, Apply, Back) laid out for
+    `size`, in a window of `window` (by default of `size`)."""
     w, h = size
-    return [(0.6 * w, 0.5 * h), (0.6 * w, 0.6 * h), (0.6 * w, 0.7 * h), (0.6 * w, 0.8 * h),
-            (0.5 * w, 0.9 * h), (0.6 * w, 0.9 * h)]
+    return [on_window(p, size, window) for p in ((0.6 * w, 0.5 * h), (0.6 * w, 0.6 * h), (0.6 * w, 0.7 * h),
+                                                (0.6 * w, 0.8 * h), (0.5 * w, 0.9 * h), (0.6 * w, 0.9 * h))]
+
+
+MENU_LABELS = ["Continue", "New Game", "Options", "Quit"]
+
+
+def check_main_menu(img, size):
+    """The fresh main menu laid out for `size` in a window screenshot `img`: the four entries, one band of
+    drawn rows each, centred where the picture fitted into the window puts them; only "New Game" is green."""
+    window = img.width, img.height
+    drawn = {y for y in range(img.height) if any(img.row(y))}
+    starts = sorted(y for y in drawn if y - 1 not in drawn)
+    bands = [(y0, next(y for y in range(y0, img.height) if y + 1 not in drawn)) for y0 in starts]
+    assert len(bands) == 4, f"expected the four entries as four bands of drawn rows, found {bands}"
+    for index, (y0, y1) in enumerate(bands):
+        label, place, band = MENU_LABELS[index], menu_entry(index, size, window), (0, y0, img.width, y1 - y0 + 1)
+        drawn_at = centre(img.bbox(not_black, band))
+        assert near(drawn_at, place), f'"{label}" drawn centred at {drawn_at}, expected {place}'
+        greens = img.count(is_green_tint, band)
+        if label == "New Game":
+            assert greens > 0, '"New Game" is not tinted green'
+        else:
+            assert greens == 0, f'"{label}" has {greens} green-tinted pixels but is not selected'
+            assert img.count(lambda r, g, b: r > 0 and b > 0, band), f'"{label}" shows no untinted button pixels'
 
 
 def printed_levels(levels):
@@ -734,14 +779,16 @@ class Game:
                           timeout)
 
     def select(self, key, expected, what):
-        """Press a key (or with key None just wait) until the green tint shows the control centred on
-        `expected` selected; return the screenshot that shows it."""
+        """Press a key (the left button for CLICK, or with key None just wait) until the green tint shows
+        the control centred on `expected` selected; return the screenshot that shows it."""
 
         def showing():
             img = self.shot()
             return img if near(green_centre(img), expected) else None
 
         try:
+            if key == CLICK:
+                return self.click(showing, what)
             return self.press(key, showing, what) if key else poll_until(showing, 30, what)
         except AssertionError:
             raise AssertionError(f"{what}: expected the green tint centred at {expected}, not at "
@@ -798,20 +845,20 @@ class Game:
     def wait_drawn(self):
         self.wait_shot(lambda img: any(img.data), "anything drawn in the window")
 
-    def wait_picture(self, pictures, what, skip=None, allowed=0):
-        """Wait until the window shows one of the `pictures` with at most `allowed` pixels off (outside the
-        `skip` box); return the screenshot. On failure, say how the last one differs from the first picture
+    def wait_picture(self, pictures, what, skip=None, allowed=0, tol=8):
+        """Wait until the window shows one of the `pictures` with at most `allowed` pixels off by more than
+        `tol` (outside the `skip` box); return the screenshot. On failure, say how the last one differs from the first picture
         (a window of another size fails there with both sizes, below the timeout that names `what`)."""
         size = pictures[0].width, pictures[0].height
 
         def check(img):
             return (img.width, img.height) == size and any(
-                picture_differences(img, p, skip, limit=allowed)[0] <= allowed for p in pictures)
+                picture_differences(img, p, skip, tol, allowed)[0] <= allowed for p in pictures)
 
         try:
             return self.wait_shot(check, what)
         except AssertionError:
-            bad, first = picture_differences(self.shot(), pictures[0], skip)
+            bad, first = picture_differences(self.shot(), pictures[0], skip, tol)
             raise AssertionError(f"{what}: {bad} pixels differ from the expected picture; first (x, y, seen, "
                                  f"expected): {first}") from None
 
@@ -824,34 +871,52 @@ class Game:
 
     def open_menu(self, size=None):
         """Wait for the window and the fresh main menu ("New Game" selected) with the pointer aside; the
-        menu is laid out for `size`, by default the window's."""
+        menu is laid out for `size` (the stored size), by default the window's, and fitted into the window."""
         self.find_window()
         self.move(*EMPTY)
-        size = size or self.geometry()[2:]
-        return self.select(None, menu_entry(1, size), '"New Game" selected in the fresh menu')
+        window = self.geometry()[2:]
+        return self.select(None, menu_entry(1, size or window, window), '"New Game" selected in the fresh menu')
 
     def open_options(self, size):
-        """From the fresh main menu of a window of `size`, open the options (the music slider selected)."""
-        self.select("Down", menu_entry(2, size), '"Options" selected')
-        return self.select("Return", options_controls(size)[0], "the music slider selected in the options menu")
+        """From the fresh main menu laid out for `size`, open the options (the music slider selected)."""
+        window = self.geometry()[2:]
+        self.select("Down", menu_entry(2, size, window), '"Options" selected')
+        return self.select("Return", options_controls(size, window)[0], "the music slider selected in the options menu")
+
+    def open_options_by_mouse(self, size):
+        """From the fresh main menu laid out for `size`, the pointer on "Options" where the window shows it
+        selects it, and a click held there opens the options (the music slider selected); the pointer is
+        then put aside."""
+        window = self.geometry()[2:]
+        self.move(*menu_entry(2, size, window))
+        self.select(None, menu_entry(2, size, window), '"Options" selected by the pointer on it')
+        img = self.select(CLICK, options_controls(size, window)[0], "the music slider selected in the options menu")
+        self.move(*EMPTY)
+        return img
 
 
 # ----------------------------------------------------------------------------------------------------------
 # Running a test file
 
 
+_PATHS = 2  # how many paths come before the case name on the command line
+
+
 def arguments(usage="QUARROW_BINARY RESOURCES_DIR"):
-    """The two paths the command line names before any case name (the game binary and Resources by default)."""
-    if len(sys.argv) not in (3, 4):
+    """The paths the command line names before any case name, one for each word of `usage` (the game binary
+    and Resources by default)."""
+    global _PATHS
+    _PATHS = len(usage.split())
+    if len(sys.argv) not in (_PATHS + 1, _PATHS + 2):
         sys.exit(f"usage: {sys.argv[0]} {usage} [CASE]")
-    return os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    return tuple(os.path.abspath(path) for path in sys.argv[1 : _PATHS + 1])
 
 
 def run_cases(cases):
-    """Run the case the command line names after the binary and the folder, or all of them when it names
+    """Run the case the command line names after the paths of arguments(), or all of them when it names
     none; report every failure and exit non-zero when any failed."""
     by_name = {case.__name__: case for case in cases}
-    wanted = sys.argv[3:4]
+    wanted = sys.argv[_PATHS + 1 : _PATHS + 2]
     unknown = set(wanted) - set(by_name)
     assert not unknown, f"no such case: {', '.join(sorted(unknown))}; the cases are {', '.join(by_name)}"
     cases = [by_name[name] for name in wanted] or cases

@@ -1,5 +1,6 @@
-"""The game against a careless or hostile start: a stored window size no window can have, no display at all, a
-standard output whose reader has gone, and a closed terminal (SIGHUP)."""
+"""The game against a careless or hostile start: a stored window size larger than the screen or than any window
+can be, no display at all, closed standard streams or a standard output whose reader has gone, a file size
+limit, a closed terminal (SIGHUP) and the display going away under the running game."""
 
 import os
 import re
@@ -7,11 +8,10 @@ import signal
 import subprocess
 
 import harness
-from harness import LEVEL_NAMES, Display, Game, Workdir, settings_text
+from harness import EMPTY, LEVEL_NAMES, SCREEN_H, SCREEN_W, Display, Game, Workdir, settings_text
 
 BINARY, RESOURCES = harness.arguments()
 WINDOWED = settings_text(100, 100, 1280, 720, False)
-TOO_LARGE = settings_text(100, 100, 40000, 30000, False)
 WINDOW_FAILED = rb"Window initialisation failed: [^\n]+\nPress any key to continue\n"
 RENDERER_FAILED = rb"Renderer initialisation failed: [^\n]+\nPress any key to continue\n"
 # Starts the game with a standard output whose reading end is already closed, as `quarrow | head -c1` leaves
@@ -19,19 +19,41 @@ RENDERER_FAILED = rb"Renderer initialisation failed: [^\n]+\nPress any key to co
 # it gets SIGPIPE back as a shell would give it (Python ignores it, and an ignored signal stays so across exec).
 CLOSED_STDOUT = ["python3", "-c", "import os, signal, sys; r, w = os.pipe(); os.close(r); os.dup2(w, 1); "
                  "signal.signal(signal.SIGPIPE, signal.SIG_DFL); os.execv(sys.argv[1], sys.argv[1:])"]
+# Starts the game under a file size limit of FILE_LIMIT bytes, as `ulimit -f` does, with SIGXFSZ as a shell
+# leaves it (Python ignores it too).
+FILE_LIMIT = 4096
+LIMITED = ["python3", "-c", f"import os, resource, signal, sys; resource.setrlimit(resource.RLIMIT_FSIZE, "
+           f"({FILE_LIMIT}, {FILE_LIMIT})); signal.signal(signal.SIGXFSZ, signal.SIG_DFL); "
+           "os.execv(sys.argv[1], sys.argv[1:])"]
+
+
+def closing(*streams):
+    """Starts the game with the given standard streams closed, as `quarrow 1>&-` leaves them."""
+    return ["python3", "-c", f"import os, sys\nfor fd in {streams!r}: os.close(fd)\n"
+            "os.execv(sys.argv[1], sys.argv[1:])"]
 
 
 def a_size_no_window_can_have_opens_the_desktop():
-    with Display() as display, Workdir(RESOURCES, settings=TOO_LARGE) as work:
-        with Game(display, BINARY, work) as game:
-            game.find_window()
-            size = game.geometry()[2:]
-            assert size == (harness.SCREEN_W, harness.SCREEN_H), f"the window is {size}, not the desktop's size"
-            assert re.fullmatch(WINDOW_FAILED, game.output()), f"the failed window was not reported\n{game.diagnostics()}"
-            # The stored size stays for the options menu to change.
-            assert work.read("Settings.ini") == TOO_LARGE, f"Settings.ini is {work.read('Settings.ini')!r}"
-            game.escape()
-            assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+    # A stored size larger than the screen, one the options offer and one no window can have: the window is
+    # no larger than the screen and lies on it, nothing is reported, the picture laid out for the stored size
+    # is fitted into the window and the mouse works where things show. The stored size stays for the options
+    # menu to change.
+    with Display() as display:
+        for size in ((4096, 2160), (40000, 30000)):
+            stored = settings_text(100, 100, *size, False)
+            with Workdir(RESOURCES, settings=stored) as work, Game(display, BINARY, work) as game:
+                try:
+                    img = game.open_menu(size)
+                    assert game.geometry() == (0, 0, SCREEN_W, SCREEN_H), f"the window is at {game.geometry()}"
+                    work.keep_shot(img, f"main_menu_{size[0]}x{size[1]}.png")
+                    harness.check_main_menu(img, size)
+                    game.open_options_by_mouse(size)
+                    assert work.read("Settings.ini") == stored, f"Settings.ini is {work.read('Settings.ini')!r}"
+                    game.escape()
+                    assert game.output() == b"", f"the game reported {game.output()[:300]!r}"
+                    assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+                except AssertionError as e:
+                    raise AssertionError(f"a stored size of {size[0]} x {size[1]}: {e}") from None
 
 
 def no_window_at_all_ends_the_game():
@@ -65,22 +87,56 @@ def no_window_at_all_ends_the_game():
             assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
 
 
-def a_closed_standard_output_never_ends_the_game():
+def closed_standard_streams_never_end_the_game():
+    # "New Game" prints ten maps into nothing while writing them; Escape ends the game well, with its save
+    # written and nothing else left behind. With a stream closed, no file or connection of the game's (SDL's
+    # to the display, say) may take its number.
     old = b"old level\r\n"
-    with Display() as display, Workdir(RESOURCES, settings=WINDOWED, files={n: old for n in LEVEL_NAMES}) as work:
-        with Game(display, BINARY, work, prefix=CLOSED_STDOUT) as game:
+    starts = {"a standard output whose reader is gone": CLOSED_STDOUT, "0<&- 1>&- 2>&-": closing(0, 1, 2),
+              "1>&-": closing(1)}
+    with Display() as display:
+        for how, prefix in starts.items():
+            with Workdir(RESOURCES, settings=WINDOWED, files={n: old for n in LEVEL_NAMES}) as work, \
+                    Game(display, BINARY, work, prefix=prefix) as game:
+                try:
+                    game.find_window()
+                    game.move(*EMPTY)
+
+                    def all_new():
+                        game.alive()
+                        return all(work.read(n) != old for n in LEVEL_NAMES)
+
+                    # "New Game" is selected at start.
+                    game.press("Return", all_new, "ten new levels")
+                    work.levels()  # each checked for its form
+                    game.escape()
+                    assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+                    files = sorted(os.listdir(work.data_path()))
+                    expected = sorted(["SaveData.bin", "Settings.ini", *LEVEL_NAMES])
+                    assert files == expected, f"Resources/Data holds {files}"
+                except AssertionError as e:
+                    raise AssertionError(f"started with {how}: {e}") from None
+
+
+def a_file_size_limit_never_ends_the_game():
+    # Under a limit of FILE_LIMIT bytes a file the game writes stops growing there: Settings.ini and the save
+    # fit, a level file only when its map is small, and what the game prints stops at the limit.
+    with Display() as display, Workdir(RESOURCES, settings=WINDOWED) as work:
+        with Game(display, BINARY, work, prefix=LIMITED) as game:
             game.find_window()
-            game.move(*harness.EMPTY)
-
-            def all_new():
-                game.alive()
-                return all(work.read(n) != old for n in LEVEL_NAMES)
-
-            # "New Game" is selected at start: Return prints ten maps into the closed pipe while writing them.
-            game.press("Return", all_new, "ten new levels")
-            work.levels()  # each checked for its form
+            game.move(*EMPTY)
+            # "New Game" is selected at start; the maps it prints while writing them reach the limit.
+            game.press("Return", lambda: game.alive() or len(game.output()) >= FILE_LIMIT,
+                       "the printed maps up to the limit")
             game.escape()
-            assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+        out = game.output()
+        assert len(out) == FILE_LIMIT and re.match(rb"[01]{40,150}\n", out), f"the game printed {out[:200]!r}"
+        names = set(os.listdir(work.data_path()))
+        assert names <= {"SaveData.bin", "Settings.ini", *LEVEL_NAMES}, f"Resources/Data holds {sorted(names)}"
+        assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
+        assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written at exit"
+        for name in sorted(names & set(LEVEL_NAMES)):
+            harness.check_level_file(name, work.read(name))
 
 
 def a_closed_terminal_ends_the_game_with_its_exit_save():
@@ -95,5 +151,20 @@ def a_closed_terminal_ends_the_game_with_its_exit_save():
                 assert work.read("SaveData.bin") == bytes(8), f"SaveData.bin was not written at exit on {sent.name}"
 
 
+def the_display_going_away_ends_the_game_with_its_exit_save():
+    # The X server killed under the game in its menu: Xlib's own handler ends the process (with status 1),
+    # and the save is written all the same, cut back to its 8 bytes.
+    stored = bytes(range(1, 9))
+    with Display() as display, Workdir(RESOURCES, settings=WINDOWED, savedata=stored + b"tail") as work:
+        with Game(display, BINARY, work) as game:
+            game.open_menu()
+            display.xvfb.kill()
+            status = game.wait_exit()
+            assert status == 1, f"the display going away ended the game with status {status}\n{game.diagnostics()}"
+            assert work.read("SaveData.bin") == stored, f"SaveData.bin is {work.read('SaveData.bin')!r}"
+
+
 harness.run_cases([a_size_no_window_can_have_opens_the_desktop, no_window_at_all_ends_the_game,
-                   a_closed_standard_output_never_ends_the_game, a_closed_terminal_ends_the_game_with_its_exit_save])
+                   closed_standard_streams_never_end_the_game, a_file_size_limit_never_ends_the_game,
+                   a_closed_terminal_ends_the_game_with_its_exit_save,
+                   the_display_going_away_ends_the_game_with_its_exit_save])

@@ -1,6 +1,7 @@
 """The options menu in a real window: its layout on a 1000 x 800 window, dragging the volume sliders with
 the mouse while Settings.ini follows, stepping the resolution and applying it to the window, full screen
-on and off under a window manager, and that a restarted game opens in full screen as it was saved."""
+on and off with a window manager and without one, and that a restarted game opens in full screen as it was
+saved, the picture laid out for the stored size fitted into the screen and the mouse working where it shows."""
 
 import math
 import re
@@ -118,57 +119,76 @@ def layout_drag_and_resolution():
         assert work.read("Settings.ini") == settings_text(70, 0, 1024, 768, False)
 
 
+SCREEN = (SCREEN_W, SCREEN_H)
+
+
 def covers_screen(img):
-    """True when nothing of the white root window shows in the parts of the screen away from the menu."""
-    regions = ((1100, 0, SCREEN_W - 1100, SCREEN_H), (0, 850, 1100, SCREEN_H - 850))
-    return not any(img.count(harness.not_black, region) for region in regions)
+    """True when the game covers the whole screen: the bars either side of the 1000 x 800 picture fitted
+    into the screen are black, with nothing of the white root window showing."""
+    left = harness.fit((1000, 800), SCREEN)[1]
+    return not any(img.count(harness.not_black, bar) for bar in ((0, 0, left, SCREEN_H),
+                                                                  (SCREEN_W - left, 0, left, SCREEN_H)))
 
 
-def toggle_and_apply(game, work, ctrl, on):
-    """From the music slider, full screen toggled (saved at once, the window left as it is) and applied."""
+def toggle_and_apply(game, work, on):
+    """From the music slider of the options laid out for 1000 x 800, full screen toggled (saved at once, the
+    window left as it is) and applied: the window covers the screen, or is 1000 x 800 again, with "Apply"
+    still selected where the window shows it."""
+    size = game.geometry()[2:]
+    ctrl = harness.options_controls((1000, 800), size)
     for index in (1, 2, 3):
         game.select("Down", ctrl[index], f"control {index}")
-    size = game.geometry()[2:]
     game.press("Return", lambda: (work.settings() or [None] * 5)[4] == on, f"Fullscreen={on} after the toggle")
     harness.stays(lambda: game.geometry()[2:] == size, 0.3, "the window left as it was by the toggle, before Apply")
     game.select("Down", ctrl[4], '"Apply"')
-    game.press("Return", lambda: game.geometry()[2:] == ((SCREEN_W, SCREEN_H) if on else (1000, 800)),
-               "the window resized by Apply")
+    game.press("Return", lambda: game.geometry()[2:] == (SCREEN if on else (1000, 800)), "the window resized by Apply")
+    if on:
+        harness.poll_until(lambda: game.geometry() == (0, 0, *SCREEN), 30, "a full-screen window")
+    apply = harness.options_controls((1000, 800), SCREEN if on else None)[4]
+
+    def shown():
+        """The screen once it shows the new size: covered or not, "Apply" selected."""
+        screen = game.display.screenshot()
+        return covers_screen(screen) == bool(on) and harness.near(harness.green_centre(game.shot()), apply) and screen
+
+    # The first frames of the new size may come before the menu is drawn on them.
+    shot = harness.poll_until(shown, 30, f'"Apply" selected at {apply}, the screen {"" if on else "un"}covered')
+    work.keep_shot(shot, f"options_fullscreen_{on}.png")
 
 
-def full_screen_toggle():
+def full_screen_toggle(wm=True):
+    """Full screen turned on in the options, then, restarted in full screen, off again; with a window manager
+    (which stretches the window) or without one (where the game itself gives the window the screen). In full
+    screen the picture laid out for the stored size is fitted, centred, into the screen, and the pointer
+    works where things show."""
     W, H = 1000, 800
-    ctrl = harness.options_controls((W, H))
-    with Display(wm=True) as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
+    with Display(wm=wm) as display, Workdir(RESOURCES, settings=settings_text(100, 100, W, H, False)) as work:
         with Game(display, BINARY, work) as game:
             game.open_menu()
-            assert game.geometry()[2:] == (W, H), f"window {game.geometry()} under openbox"
+            assert game.geometry()[2:] == (W, H), f"window {game.geometry()}"
             game.open_options((W, H))
-            toggle_and_apply(game, work, ctrl, 1)
-            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 30, "a full-screen window")
-            # The first frames in full screen may come before the menu is drawn on them.
-            shot = harness.poll_until(display.screenshot, 30, f'"Apply" selected at {ctrl[4]} in full screen',
-                                      test=lambda s: covers_screen(s) and harness.near(harness.green_centre(s), ctrl[4]))
-            work.keep_shot(shot, "options_fullscreen.png")
+            toggle_and_apply(game, work, 1)
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, True)
             game.escape("Escape in full screen")
         assert re.search(rb"(^|\n)1\r?\n", game.output()), f"the toggle did not print 1: {game.output()!r}"
 
-        # The restarted game opens in full screen; toggling back and applying restores the window.
+        # The restarted game opens in full screen: its menu fills the screen, the mouse opens the options;
+        # toggling back and applying restores the window.
         with Game(display, BINARY, work) as game:
             game.find_window()
-            harness.poll_until(lambda: game.geometry() == (0, 0, SCREEN_W, SCREEN_H), 30,
-                               "a full-screen window at start")
-            game.open_menu((W, H))
-            game.open_options((W, H))
-            toggle_and_apply(game, work, ctrl, 0)
-            shot = harness.poll_until(display.screenshot, 30, "the screen uncovered",
-                                      test=lambda s: not covers_screen(s))
-            work.keep_shot(shot, "options_windowed_again.png")
+            harness.poll_until(lambda: game.geometry() == (0, 0, *SCREEN), 30, "a full-screen window at start")
+            img = game.open_menu((W, H))
+            work.keep_shot(img, "main_menu_fullscreen.png")
+            harness.check_main_menu(img, (W, H))
+            game.open_options_by_mouse((W, H))
+            toggle_and_apply(game, work, 0)
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
-            game.move(*EMPTY)
             game.escape()
         assert re.search(rb"(^|\n)0\r?\n", game.output()), f"the toggle did not print 0: {game.output()!r}"
 
 
-harness.run_cases([layout_drag_and_resolution, full_screen_toggle])
+def full_screen_without_a_window_manager():
+    full_screen_toggle(wm=False)
+
+
+harness.run_cases([layout_drag_and_resolution, full_screen_toggle, full_screen_without_a_window_manager])

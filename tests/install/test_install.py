@@ -1,7 +1,8 @@
 """The installed game: `cmake --install` into a scratch prefix lays out the launcher, the game, the assets, the
 menu entry, the icons and the manual; the launcher makes the player's folder, starts the game in it, keeps the
-player's files across starts and a moved installation, and refuses with one line when there is no place for
-them or the installation is broken. Arguments: CMAKE BUILD_DIR [CASE]."""
+player's files across starts and a moved installation, clears what starts killed midway left, and refuses with
+one line when there is no place for them, the installation is broken or one of its own steps is killed.
+Arguments: CMAKE BUILD_DIR [CASE]."""
 
 import filecmp
 import gzip
@@ -156,9 +157,10 @@ def launcher_makes_and_keeps_the_players_folder():
 
 def launcher_first_starts_at_once():
     """Many first starts at the same moment all reach the game, which finds its folder complete; the folders
-    made are the player's alone (0700), and no temporary name is left. The game is replaced by a script that
-    checks its working directory and that it runs with the player's umask, so that this case needs no
-    window."""
+    made are the player's alone (0700), and no temporary name is left. What a start killed while it set things
+    up leaves behind is cleared by the next start, unless that start still runs. The game is replaced by a
+    script that checks its working directory and that it runs with the player's umask, so that this case
+    needs no window."""
     with Installation() as inst:
         game = os.path.join(inst.prefix, GAME)
         write_file(game, b'#!/bin/sh\n[ -d Resources/Data ] && [ -f Resources/Assets/Player.bmp ] &&\n'
@@ -179,6 +181,26 @@ def launcher_first_starts_at_once():
                 mode = os.stat(os.path.join(home, folder)).st_mode & 0o777
                 assert mode == 0o700, f"the launcher made {folder} with mode {mode:o}, expected 700"
             installed.check_user_folder(os.path.join(home, ".local", "share", "quarrow"), inst.prefix, None)
+
+        # Starts killed while they set things up, one whose process is gone and one whose process still runs
+        # (this test's): each left a half-made folder beside Resources and a link beside Assets (the gone
+        # start's leads nowhere any more). The next start clears the gone one's alone.
+        root = os.path.join(home, ".local", "share", "quarrow")
+        resources, assets = os.path.join(root, "Resources"), os.path.join(inst.prefix, ASSETS)
+        ended = subprocess.Popen(["true"])
+        ended.wait()
+        for pid, target in ((ended.pid, inst.path("gone")), (os.getpid(), assets)):
+            os.makedirs(os.path.join(root, f".Resources.{pid}", "Data"))
+            os.symlink(assets, os.path.join(root, f".Resources.{pid}", "Assets"))
+            os.symlink(target, os.path.join(resources, f".Assets.{pid}"))
+        res = subprocess.run([launcher], env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        assert res.returncode == 0, f"the start after killed ones failed ({res.returncode}): {res.stderr!r}"
+        running = f".{os.getpid()}"
+        assert sorted(os.listdir(root)) == [".Resources" + running, "Resources"], f"{root} holds {os.listdir(root)}"
+        held = sorted(os.listdir(resources))
+        assert held == [".Assets" + running, "Assets", "Data"], f"{resources} holds {held}"
+        kept = sorted(os.listdir(os.path.join(root, ".Resources" + running)))
+        assert kept == ["Assets", "Data"], f"the running start's folder holds {kept}"
 
 
 def refusal(argv, env, what):
@@ -211,6 +233,23 @@ def launcher_refuses_without_a_place_for_files():
         write_file(os.path.join(xdg, "Resources"), b"not a folder")
         refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)}, "a file in the way")
         assert os.listdir(xdg) == ["Resources"] and os.path.isfile(os.path.join(xdg, "Resources")), os.listdir(xdg)
+
+        # A step killed outright says nothing of its own: the line names the signal. Here `mv` is killed as it
+        # would put the first start's folder in place, and, with a folder there, as it would put the link to
+        # the pictures in place; neither start leaves anything half-made.
+        fake = inst.folder("fake")
+        write_file(os.path.join(fake, "mv"), b"#!/bin/sh\nkill -KILL $$\n")
+        os.chmod(os.path.join(fake, "mv"), 0o755)
+        data_home = inst.path("killed")
+        resources = os.path.join(data_home, "quarrow", "Resources")
+        env = {"PATH": fake + os.pathsep + os.environ["PATH"], "XDG_DATA_HOME": data_home}
+        err = refusal([launcher], env, "mv killed in a first start")
+        assert err == f"quarrow: cannot set up {resources}: stopped by signal 9\n", f"the error line is {err!r}"
+        assert os.listdir(data_home) == [], f"the refused start left {os.listdir(data_home)}"
+        os.makedirs(resources)
+        err = refusal([launcher], env, "mv killed while linking the pictures")
+        assert err == f"quarrow: cannot link {resources}/Assets: stopped by signal 9\n", f"the error line is {err!r}"
+        assert os.listdir(resources) == ["Data"], f"the refused start left {os.listdir(resources)} in {resources}"
 
         # An installation without its pictures: refused before anything is made.
         os.rename(os.path.join(inst.prefix, ASSETS), os.path.join(inst.prefix, ASSETS + ".away"))

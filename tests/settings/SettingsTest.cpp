@@ -8,6 +8,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -111,6 +112,15 @@ TEST(SettingsTest, WindowsFitTheDisplayAndPicturesKeepTheStoredSize) {
     EXPECT_EQ(sizeOn(1024, 768), std::pair(1024, 768));
     EXPECT_EQ(sizeOn(640, 4294967295u), std::pair(640, 768));
     EXPECT_EQ(sizeOn(0, 1), std::pair(0, 1));
+    // A window keeps its place unless it would hang off the display; in full
+    // screen it covers the whole display.
+    const auto areaOn = [](uint32_t width, uint32_t height, bool fullscreen) {
+        const SDL_Rect area = Settings::windowAreaOn(0, {250, 50}, width, height, fullscreen);
+        return std::vector{area.x, area.y, area.w, area.h};
+    };
+    EXPECT_EQ(areaOn(640, 480, false), (std::vector{250, 50, 640, 480}));
+    EXPECT_EQ(areaOn(1000, 800, false), (std::vector{24, 0, 1000, 768}));
+    EXPECT_EQ(areaOn(640, 480, true), (std::vector{0, 0, 1024, 768}));
 
     Settings settings{std::string_view("WindowWidth=4096\nWindowHeight=2160")};
     settings.window = SDL_CreateWindow("fit", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);

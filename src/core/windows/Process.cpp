@@ -1,6 +1,9 @@
 #include "core/Process.h"
 
 #include <SDL.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace {
@@ -20,8 +23,12 @@ BOOL WINAPI quitOnClose(DWORD event) {
 } // namespace
 
 // A Windows process always starts with its three standard streams, and has
-// neither broken-pipe nor file-size signals: a failed write just fails.
-void prepareProcess() {}
+// neither broken-pipe nor file-size signals: a failed write just fails. What
+// the game prints goes out byte for byte as on Linux, with no CR put before
+// each line end (the console starts a new line at a bare LF all the same).
+void prepareProcess() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}
 
 void quitOnHangUp() {
     SetConsoleCtrlHandler(quitOnClose, TRUE);

@@ -1,0 +1,91 @@
+"""The Windows build in a real window, under wine on Xvfb: its main menu the very pixels of the Linux build's,
+Apply taking the window to the new size and saving Settings.ini, New Game writing and printing the ten levels,
+the player walking, and Escape ending it with the save written, each as on Linux. Wine runs in a prefix kept
+in the cache, whose first start takes some ten seconds."""
+
+import os
+import subprocess
+
+import harness
+from harness import Display, Game, Workdir, settings_text
+
+EXE, RESOURCES, LINUX_GAME = harness.arguments("WINDOWS_EXE RESOURCES_DIR LINUX_GAME")
+
+W, H = 640, 480
+NEW = 800, 600  # one resolution step on from 640 x 480
+SETTINGS = settings_text(100, 100, W, H, False)
+SAVE_BYTES = bytes(range(11, 19))
+START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
+MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+# A wine session first started with no display (as the unit tests' is) keeps wine's null display driver for as
+# long as it runs: a real window needs a prefix, and so a session, of its own.
+PREFIX = os.path.join(os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "quarrow", "wine-window")
+WINE_ENV = {"WINEPREFIX": PREFIX, "WINEDEBUG": "-all", "SDL_RENDER_DRIVER": "software"}
+# The harness asks SDL for its X11 driver, which the Windows build does not have: it takes its own, as on Windows.
+WINE = ["env", "-u", "SDL_VIDEODRIVER", "wine"]
+
+
+def start_wine(display):
+    """Make the prefix or bring it up to date, with a server that stays a minute after its last program ends
+    (one already running is kept). Nothing reads their output: a pipe would stay open as long as the server."""
+    os.makedirs(PREFIX, exist_ok=True)
+    env = dict(display.env, **WINE_ENV)
+    quiet = {"env": env, "stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    subprocess.run(["wineserver", "-p60"], timeout=60, **quiet)
+    subprocess.run(["wineboot"], timeout=300, check=True, **quiet)
+
+
+def plays_under_wine():
+    with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as linux_work:
+        with Game(display, LINUX_GAME, linux_work, env={"SDL_RENDER_DRIVER": "software"}) as linux:
+            menu = linux.open_menu()
+        start_wine(display)
+        with Workdir(RESOURCES, settings=SETTINGS, savedata=SAVE_BYTES) as work:
+            laid_out = os.stat(work.data_path("SaveData.bin")).st_ino
+            with Game(display, EXE, work, env=WINE_ENV, prefix=WINE) as game:
+                # The first frame comes up to seconds after the window: the menu is waited for, then compared.
+                game.open_menu()
+                game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
+
+                # One resolution step (shown as a new label), then Apply.
+                ctrl = harness.options_controls((W, H))
+                game.open_options((W, H))
+                game.select("Down", ctrl[1], "the effects slider")
+                before = game.select("Down", ctrl[2], "the resolution control")
+                band = slice(int(ctrl[2][1] - 30) * W * 3, int(ctrl[2][1] + 30) * W * 3)
+                game.press("Return", lambda: game.shot().data[band] != before.data[band], "the next resolution shown")
+                game.select("Down", ctrl[3], "the full-screen control")
+                game.select("Down", ctrl[4], '"Apply"')
+                game.press("Return", lambda: game.geometry() == (250, 50, *NEW), f"a {NEW[0]} x {NEW[1]} window")
+                harness.wait_settings(work, lambda v: v[2:4] == NEW, f"Settings.ini with {NEW[0]} x {NEW[1]}")
+                settings = work.read("Settings.ini")
+                assert settings == settings_text(100, 100, *NEW, False), f"Settings.ini after Apply: {settings!r}"
+
+                # Back, and New Game from the menu laid out for the new size.
+                game.select("Down", harness.options_controls(NEW)[5], '"Back"')
+                game.select("Return", harness.menu_entry(2, NEW), '"Options" in the main menu')
+                game.select("Up", harness.menu_entry(1, NEW), '"New Game"')
+                game.press("Return", work.has_levels, "level0.level .. level9.level after New Game")
+                levels = work.levels()
+
+                # Holding Right walks the player one tile on, the view following him.
+                art = harness.SceneArt(work)
+                rows = [row.decode("ascii") for row in levels[0]]
+                start = game.wait_picture([harness.scene_picture(art, rows, START, NEW, harness.DOWN)],
+                                          "the game scene after New Game", allowed=MAX_BAD)
+                game.press("Right", lambda: game.shot().data != start.data, "the player to start moving")
+                moved = [harness.scene_picture(art, rows, (START[0] + 1, START[1]), NEW, harness.RIGHT, frame)
+                         for frame in range(4)]
+                game.wait_picture(moved, "the player one tile right", allowed=MAX_BAD)
+                game.escape()
+
+            # Printed byte for byte as on Linux.
+            out, printed = game.output(), harness.printed_levels(levels)
+            at = next((i for i, (a, b) in enumerate(zip(out, printed)) if a != b), min(len(out), len(printed)))
+            assert out == printed, (f"standard output ({len(out)} bytes) differs from the maps printed "
+                                    f"({len(printed)} bytes) at byte {at}: {out[max(at - 40, 0):at + 40]!r}")
+            assert work.read("SaveData.bin") == SAVE_BYTES, f"SaveData.bin is {work.read('SaveData.bin')!r}"
+            assert os.stat(work.data_path("SaveData.bin")).st_ino != laid_out, "SaveData.bin was not written"
+
+
+harness.run_cases([plays_under_wine])
