@@ -76,8 +76,8 @@ bool finish(FileDescriptor& file, bool written, bool durable) {
 // and FUSE file systems) or because only root may give a file away: the file
 // is written all the same.
 bool keptOrUnsupported(int result) {
-    return result == 0 || errno == EPERM || errno == ENOSYS || errno == ENOTSUP ||
-           errno == EOPNOTSUPP;
+    // (ENOTSUP is EOPNOTSUPP here.)
+    return result == 0 || errno == EPERM || errno == ENOSYS || errno == ENOTSUP;
 }
 
 // Gives the new file the old one's permission bits and owner. A new file gets
