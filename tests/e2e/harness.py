@@ -896,6 +896,28 @@ class Game:
 
 
 # ----------------------------------------------------------------------------------------------------------
+# The Windows build under wine
+
+# A wine session first started with no display (as the unit tests' is) keeps wine's null display driver for as
+# long as it runs: a real window needs a prefix, and so a session, of its own.
+WINE_PREFIX = os.path.join(os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "quarrow",
+                           "wine-window")
+WINE_ENV = {"WINEPREFIX": WINE_PREFIX, "WINEDEBUG": "-all", "SDL_RENDER_DRIVER": "software"}
+# The harness asks SDL for its X11 driver, which the Windows build does not have: it takes its own, as on Windows.
+WINE = ["env", "-u", "SDL_VIDEODRIVER", "wine"]
+
+
+def start_wine(display):
+    """Make the prefix or bring it up to date, with a server that stays a minute after its last program ends
+    (one already running is kept). Nothing reads their output: a pipe would stay open as long as the server."""
+    os.makedirs(WINE_PREFIX, exist_ok=True)
+    env = dict(display.env, **WINE_ENV)
+    quiet = {"env": env, "stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    subprocess.run(["wineserver", "-p60"], timeout=60, **quiet)
+    subprocess.run(["wineboot"], timeout=300, check=True, **quiet)
+
+
+# ----------------------------------------------------------------------------------------------------------
 # Running a test file
 
 
@@ -914,7 +936,10 @@ def arguments(usage="QUARROW_BINARY RESOURCES_DIR"):
 
 def run_cases(cases):
     """Run the case the command line names after the paths of arguments(), or all of them when it names
-    none; report every failure and exit non-zero when any failed."""
+    none; report every failure and exit non-zero when any failed. A test file imported by another, for its
+    helpers, runs none of its cases."""
+    if any(case.__module__ != "__main__" for case in cases):
+        return
     by_name = {case.__name__: case for case in cases}
     wanted = sys.argv[_PATHS + 1 : _PATHS + 2]
     unknown = set(wanted) - set(by_name)

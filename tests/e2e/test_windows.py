@@ -4,10 +4,9 @@ the player walking, and Escape ending it with the save written, each as on Linux
 in the cache, whose first start takes some ten seconds."""
 
 import os
-import subprocess
 
 import harness
-from harness import Display, Game, Workdir, settings_text
+from harness import WINE, WINE_ENV, Display, Game, Workdir, settings_text, start_wine
 
 EXE, RESOURCES, LINUX_GAME = harness.arguments("WINDOWS_EXE RESOURCES_DIR LINUX_GAME")
 
@@ -17,22 +16,6 @@ SETTINGS = settings_text(100, 100, W, H, False)
 SAVE_BYTES = bytes(range(11, 19))
 START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
 MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
-# A wine session first started with no display (as the unit tests' is) keeps wine's null display driver for as
-# long as it runs: a real window needs a prefix, and so a session, of its own.
-PREFIX = os.path.join(os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "quarrow", "wine-window")
-WINE_ENV = {"WINEPREFIX": PREFIX, "WINEDEBUG": "-all", "SDL_RENDER_DRIVER": "software"}
-# The harness asks SDL for its X11 driver, which the Windows build does not have: it takes its own, as on Windows.
-WINE = ["env", "-u", "SDL_VIDEODRIVER", "wine"]
-
-
-def start_wine(display):
-    """Make the prefix or bring it up to date, with a server that stays a minute after its last program ends
-    (one already running is kept). Nothing reads their output: a pipe would stay open as long as the server."""
-    os.makedirs(PREFIX, exist_ok=True)
-    env = dict(display.env, **WINE_ENV)
-    quiet = {"env": env, "stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
-    subprocess.run(["wineserver", "-p60"], timeout=60, **quiet)
-    subprocess.run(["wineboot"], timeout=300, check=True, **quiet)
 
 
 def plays_under_wine():

@@ -7,3 +7,12 @@ add_test(NAME e2e.windows.plays_under_wine
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_windows.py $<TARGET_FILE:quarrow>
                  ${PROJECT_SOURCE_DIR}/Resources ${QUARROW_LINUX_GAME})
 set_tests_properties(e2e.windows.plays_under_wine PROPERTIES LABELS e2e TIMEOUT 600)
+
+# The zip a player downloads: scripts/package-windows run in two copies of the repository (made in scratch folders
+# of the test's own, never here), their zips compared and looked into, and the game played from one unzipped,
+# under wine. The copies compile through the compiler cache; the timeout only catches hangs.
+add_test(NAME install.windows_zip COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/test_windows_zip.py)
+set_tests_properties(install.windows_zip PROPERTIES LABELS "install;e2e" TIMEOUT 900 COST 1000)
+# Two games in one wine session at once take each other's keys, even on two displays: the real-window tests take
+# turns.
+set_tests_properties(e2e.windows.plays_under_wine install.windows_zip PROPERTIES RESOURCE_LOCK quarrow-wine-window)
