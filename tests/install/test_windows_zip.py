@@ -73,10 +73,10 @@ def two_copies_pack_the_same_bytes():
     (copy, first), (_, second) = packed_twice()
     with zipfile.ZipFile(first) as a, zipfile.ZipFile(second) as b:
         entries = [[(i.filename, i.date_time, i.external_attr, i.CRC, i.extra) for i in z.infolist()] for z in (a, b)]
-    # The same time in any build: the commit's, in the zip's two-second steps (local time, as zip has it).
+    # The same time in any build: the commit's, in the zip's two-second steps, an odd second rounded up as zip
+    # does (local time, as zip has it).
     epoch = int(os.environ.get("SOURCE_DATE_EPOCH") or tool("git", "-C", copy, "log", "-1", "--format=%ct"))
-    stamp = time.localtime(epoch)
-    stamp = (*stamp[:5], stamp[5] // 2 * 2)
+    stamp = tuple(time.localtime(epoch + epoch % 2)[:6])
     other = [(name, at) for name, at, *_ in entries[0] if at != stamp]
     assert not other, f"entries whose time is not the last commit's ({stamp}): {other}"
     names = [[entry[0] for entry in listed] for listed in entries]
