@@ -22,8 +22,10 @@ void InputHandler::handle(const SDL_Event& event) {
     inputState.mouseX = static_cast<float>(x);
     inputState.mouseY = static_cast<float>(y);
     // The mouse's window; when the mouse has left it, the player's.
-    SDL_Window* const focus =
-        SDL_GetMouseFocus() != nullptr ? SDL_GetMouseFocus() : SDL_GetKeyboardFocus();
+    SDL_Window* focus = SDL_GetMouseFocus();
+    if (focus == nullptr) {
+        focus = SDL_GetKeyboardFocus();
+    }
     SDL_Renderer* const renderer = focus != nullptr ? SDL_GetRenderer(focus) : nullptr;
     if (renderer != nullptr) {
         SDL_RenderWindowToLogical(renderer, x, y, &inputState.mouseX, &inputState.mouseY);

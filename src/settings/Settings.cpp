@@ -126,29 +126,21 @@ void Settings::fitPicture() const {
     }
 }
 
-SDL_Point Settings::windowSizeOn(int display, uint32_t width, uint32_t height) {
-    SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
-        return {static_cast<int>(width), static_cast<int>(height)};
-    }
-    return {static_cast<int>(std::min(width, static_cast<uint32_t>(usable.w))),
-            static_cast<int>(std::min(height, static_cast<uint32_t>(usable.h)))};
-}
-
 SDL_Rect Settings::windowAreaOn(int display, SDL_Point at, uint32_t width, uint32_t height,
                                 bool fullscreen) {
     SDL_Rect area{};
     if (fullscreen && SDL_GetDisplayBounds(display, &area) == 0 && area.w > 0 && area.h > 0) {
         return area;
     }
-    const SDL_Point size = windowSizeOn(display, width, height);
-    area = {at.x, at.y, size.x, size.y};
     SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(display, &usable) == 0 && usable.w > 0 && usable.h > 0) {
-        // Past the right or bottom edge first, then the left or top one: a
-        // window as large as the bounds starts at their corner.
-        area.x = std::max(std::min(area.x, usable.x + usable.w - area.w), usable.x);
-        area.y = std::max(std::min(area.y, usable.y + usable.h - area.h), usable.y);
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+        return {at.x, at.y, static_cast<int>(width), static_cast<int>(height)};
     }
+    area.w = static_cast<int>(std::min(width, static_cast<uint32_t>(usable.w)));
+    area.h = static_cast<int>(std::min(height, static_cast<uint32_t>(usable.h)));
+    // Past the right or bottom edge first, then the left or top one: a window
+    // as large as the bounds starts at their corner.
+    area.x = std::max(std::min(at.x, usable.x + usable.w - area.w), usable.x);
+    area.y = std::max(std::min(at.y, usable.y + usable.h - area.h), usable.y);
     return area;
 }

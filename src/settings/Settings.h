@@ -41,12 +41,10 @@ class Settings {
     // the window's real size (a tiling desktop or full screen may give it
     // another); the mouse is read in the same picture's pixels.
     void fitPicture() const;
-    // The size a window gets on the display for the size asked: never larger
-    // than the display's usable bounds, so that nothing drawn lies off-screen.
-    static SDL_Point windowSizeOn(int display, uint32_t width, uint32_t height);
     // Where a window asked for at `at` with the size asked goes on the
-    // display. Windowed: windowSizeOn's size, at `at` or moved just far
-    // enough to lie inside the usable bounds. In full screen: the whole
+    // display. Windowed: the size asked, but never larger than the display's
+    // usable bounds (so that nothing drawn lies off-screen), at `at` or moved
+    // just far enough to lie inside them. In full screen: the whole
     // display, the area full screen gives it, so that where no window manager
     // stretches it (X with none running) it covers the display all the same
     // and the picture is fitted into the size it really has.

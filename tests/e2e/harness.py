@@ -936,10 +936,7 @@ def arguments(usage="QUARROW_BINARY RESOURCES_DIR"):
 
 def run_cases(cases):
     """Run the case the command line names after the paths of arguments(), or all of them when it names
-    none; report every failure and exit non-zero when any failed. A test file imported by another, for its
-    helpers, runs none of its cases."""
-    if any(case.__module__ != "__main__" for case in cases):
-        return
+    none; report every failure and exit non-zero when any failed."""
     by_name = {case.__name__: case for case in cases}
     wanted = sys.argv[_PATHS + 1 : _PATHS + 2]
     unknown = set(wanted) - set(by_name)

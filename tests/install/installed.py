@@ -1,14 +1,19 @@
 """What the install and package tests share: starting an installed launcher the way a player does, under the
-real-window harness, and checking the per-user folder it leaves."""
+real-window harness, checking the per-user folder it leaves, and copies of the repository to pack."""
 
+import glob
+import hashlib
 import os
+import shutil
 import sys
 import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import harness  # noqa: E402
-from harness import Game  # noqa: E402
+from harness import Game, tool  # noqa: E402
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # Under an installation prefix.
 LAUNCHER = "games/quarrow"
@@ -54,3 +59,27 @@ def check_user_folder(root, prefix, settings):
         got = harness.read_file(os.path.join(data, name))
         assert got == expected, f"{name} is {got!r}, expected {expected!r}"
 
+
+def copy_of_repository(path):
+    """A clone of the repository at `path` holding the working tree's tracked files as they are now, so that
+    uncommitted changes are packed too; the time comes from the last commit, as in any clone."""
+    tool("git", "clone", "-q", REPO, path)
+    for name in tool("git", "-C", REPO, "ls-files", "-z").split("\0"):
+        if not name:
+            continue
+        source, target = os.path.join(REPO, name), os.path.join(path, name)
+        if os.path.lexists(source):
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy2(source, target, follow_symlinks=False)
+        elif os.path.lexists(target):
+            os.remove(target)
+
+
+def digest(path):
+    return hashlib.sha256(harness.read_file(path)).hexdigest()
+
+
+def one(pattern):
+    found = glob.glob(pattern)
+    assert len(found) == 1, f"expected one {pattern}, found {found}"
+    return found[0]

@@ -15,11 +15,10 @@ import tempfile
 from xml.etree import ElementTree
 
 import installed
-from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, harness
+from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, REPO, harness
 from harness import read_file, write_file
 
 CMAKE, BUILD = harness.arguments("CMAKE BUILD_DIR")
-REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 UNPRIVILEGED = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 

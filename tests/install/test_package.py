@@ -4,35 +4,17 @@ the hardening of the program and lintian's verdict are checked; and the launcher
 game, which keeps its files in the player's folder. The documents' and the metadata's contents are the
 installed tree's, checked by test_install.py."""
 
-import glob
 import hashlib
 import os
 import re
-import shutil
 import subprocess
 import tempfile
 
 import installed
-from installed import harness
+from installed import REPO, copy_of_repository, digest, harness, one
 from harness import tool
 
-REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
-
-
-def copy_of_repository(path):
-    """A clone of the repository at `path` holding the working tree's tracked files as they are now, so that
-    uncommitted changes are packed too; the time comes from the last commit, as in any clone."""
-    tool("git", "clone", "-q", REPO, path)
-    for name in tool("git", "-C", REPO, "ls-files", "-z").split("\0"):
-        if not name:
-            continue
-        source, target = os.path.join(REPO, name), os.path.join(path, name)
-        if os.path.lexists(source):
-            os.makedirs(os.path.dirname(target), exist_ok=True)
-            shutil.copy2(source, target, follow_symlinks=False)
-        elif os.path.lexists(target):
-            os.remove(target)
 
 
 def package_twice(tmp):
@@ -53,16 +35,6 @@ def package_twice(tmp):
     assert outputs[0] == outputs[1], f"two builds of one commit differ: {outputs}"
     first = builds[0][1]
     return one(os.path.join(first, "quarrow_*.deb")), one(os.path.join(first, "quarrow-dbgsym_*.ddeb"))
-
-
-def digest(path):
-    return hashlib.sha256(harness.read_file(path)).hexdigest()
-
-
-def one(pattern):
-    found = glob.glob(pattern)
-    assert len(found) == 1, f"expected one {pattern}, found {found}"
-    return found[0]
 
 
 def expected_files():

@@ -14,9 +14,8 @@ import time
 import types
 import zipfile
 
-from test_package import REPO, copy_of_repository, digest, one  # its case runs only when it is the program
 import installed
-from installed import harness
+from installed import REPO, copy_of_repository, digest, harness, one
 from harness import LEVEL_NAMES, WINE, WINE_ENV, Display, Game, read_file, start_wine, tool
 
 harness.arguments("")

@@ -105,8 +105,8 @@ TEST(SettingsTest, WindowsFitTheDisplayAndPicturesKeepTheStoredSize) {
     const SdlSession sdl;
     // The dummy display is 1024 x 768; a size that fits is kept as it is.
     const auto sizeOn = [](uint32_t width, uint32_t height) {
-        const SDL_Point size = Settings::windowSizeOn(0, width, height);
-        return std::pair{size.x, size.y};
+        const SDL_Rect area = Settings::windowAreaOn(0, {0, 0}, width, height, false);
+        return std::pair{area.w, area.h};
     };
     EXPECT_EQ(sizeOn(4096, 2160), std::pair(1024, 768));
     EXPECT_EQ(sizeOn(1024, 768), std::pair(1024, 768));
