@@ -34,6 +34,14 @@ cause() {
     fi
 }
 
+# Anything but a folder (a file, a link leading nowhere) where a folder of
+# ours belongs is in the way: said so, and left as it is.
+in_the_way() {
+    if { [ -e "$1" ] || [ -L "$1" ]; } && [ ! -d "$1" ]; then
+        die "$1 is in the way: it should be a folder"
+    fi
+}
+
 # Runs a command quietly; if it fails, its own message (without the command's
 # name) becomes ours.
 try() {
@@ -95,6 +103,7 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     # place, so a failure never leaves half of it behind.
     made_root=
     [ -d "$root" ] || made_root=1
+    in_the_way "$root"
     try mkdir -p -- "$root"
     build=$root/.Resources.$$
     rm -rf -- "$build" # left by a killed start that had this process number
@@ -110,7 +119,8 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     }
 fi
 
-[ -d "$resources" ] || die "$resources is in the way: it should be a folder"
+in_the_way "$resources"
+in_the_way "$resources/Data"
 try mkdir -p -- "$resources/Data"
 
 # The link follows the installed game: after a move or a reinstall elsewhere it
@@ -127,8 +137,8 @@ if [ -L "$resources/Assets" ] || [ ! -e "$resources/Assets" ]; then
             die "cannot link $resources/Assets: $(cause "$message" "$status")"
         }
     fi
-elif [ ! -d "$resources/Assets" ]; then
-    die "$resources/Assets is in the way: it should be a folder"
+else
+    in_the_way "$resources/Assets"
 fi
 
 umask "$player_umask"

@@ -2,20 +2,39 @@
 
 #include "core/Clock.h"
 #include "core/Process.h"
+#include "core/WorkingFolder.h"
 
 #include <SDL_ttf.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <string>
 
 namespace {
 // A start-up failure is shown until the player has seen it.
-void reportStartupFailure(const char* what) {
-    std::printf("%s initialisation failed: %s\n", what, SDL_GetError());
+void waitForKey() {
     std::printf("Press any key to continue\n");
     std::fflush(stdout);
     std::getchar();
+}
+
+void reportStartupFailure(const char* what) {
+    std::printf("%s initialisation failed: %s\n", what, SDL_GetError());
+    waitForKey();
+}
+
+// Where it reaches no display, SDL falls back to a video driver that shows
+// nothing: a game nobody can see, which nobody could end. Only a driver the
+// player asked for by name is taken as it is.
+bool displayReached() {
+    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) {
+        return true;
+    }
+    const char* const driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
+           std::strcmp(driver, "dummy") != 0;
 }
 
 double since(int32_t earlier) {
@@ -39,7 +58,23 @@ void saveUnsavedGame() {
 Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+    std::string looked;
+    if (!enterGameFolder(looked)) {
+        std::printf("The game's Resources folder is in neither %s\n", looked.c_str());
+        waitForKey();
+        return;
+    }
+    // Video first and sound on its own: sound that cannot start (no sound
+    // server, a misspelt driver) must not take the picture with it.
+    SDL_Init(SDL_INIT_VIDEO);
+    if (!displayReached()) {
+        std::printf("No display found: there is no screen to show the game's window on\n");
+        waitForKey();
+        return;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::printf("Sound initialisation failed, the game plays silent: %s\n", SDL_GetError());
+    }
     quitOnHangUp();
     TTF_Init();
     settings = std::make_unique<Settings>();
@@ -51,6 +86,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
         reportStartupFailure("Renderer");
     }
     settings->window = window.get();
+    settings->windowedPlace = {windowX, windowY};
     settings->fitPicture();
     loadSaveData();
     static const bool savesAtExit = std::atexit(saveUnsavedGame) == 0;
@@ -148,7 +184,9 @@ void Game::writeSaveData() const {
 }
 
 void Game::shutdown() {
-    if (!released) {
+    // A game that never had a window has played nothing: the player's save
+    // stays as it was.
+    if (!released && window) {
         unsavedGame = nullptr;
         writeSaveData();
     }

@@ -27,7 +27,8 @@ void Level::loadFromFile(const std::string& path) {
 
 void Level::loadFromText(std::string_view text) {
     rows.clear();
-    for (const std::string_view line : splitLines(text, maxRows)) {
+    std::string converted;
+    for (const std::string_view line : splitLines(textOf(text, converted), maxRows)) {
         rows.emplace_back(line.substr(0, maxColumns));
     }
     width = rows.empty() ? 0.0f : static_cast<float>(rows.back().size());

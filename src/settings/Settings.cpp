@@ -65,7 +65,8 @@ bool Settings::readValue(const char* key, uint32_t& out) {
 }
 
 bool Settings::findValue(std::string_view text, const char* key, uint32_t& out) {
-    for (const std::string_view line : splitLines(text)) {
+    std::string converted;
+    for (const std::string_view line : splitLines(textOf(text, converted))) {
         const size_t equals = line.find('=');
         if (line.substr(0, equals) == key) {
             readNumber(equals == std::string_view::npos ? line : line.substr(equals + 1), out);
@@ -89,7 +90,7 @@ bool Settings::save() const {
     return replaceFile(filePath, fileText());
 }
 
-void Settings::applyDisplayMode() const {
+void Settings::applyDisplayMode() {
     // Mode first. A window leaving full screen is released before it is given
     // its size and place, which the release would otherwise undo; one entering
     // it is first given the display's area, where a desktop with no window
@@ -104,8 +105,11 @@ void Settings::applyDisplayMode() const {
         SDL_SetWindowFullscreen(window, 0);
     }
     if (!fullscreen || !wasFullscreen) {
-        SDL_Point at{};
-        SDL_GetWindowPosition(window, &at.x, &at.y);
+        SDL_Point at = windowedPlace;
+        if (!wasFullscreen) {
+            SDL_GetWindowPosition(window, &at.x, &at.y);
+            windowedPlace = at;
+        }
         const SDL_Rect area = windowAreaOn(SDL_GetWindowDisplayIndex(window), at, windowWidth,
                                            windowHeight, fullscreen);
         SDL_SetWindowPosition(window, area.x, area.y);

@@ -35,8 +35,10 @@ class Settings {
     std::string fileText() const;
     // Writes fileText(); false, having written nothing, when it cannot.
     bool save() const;
-    // Makes the running window match the size and full-screen flag.
-    void applyDisplayMode() const;
+    // Makes the running window match the size and full-screen flag. A window
+    // leaving full screen goes back to `windowedPlace`; one entering it keeps
+    // its place there first.
+    void applyDisplayMode();
     // Lays every picture out at the stored size and fits it, centred, into
     // the window's real size (a tiling desktop or full screen may give it
     // another); the mouse is read in the same picture's pixels.
@@ -52,6 +54,9 @@ class Settings {
                                  bool fullscreen);
 
     SDL_Window* window = nullptr;
+    // Where the window goes when it leaves full screen: where it was before,
+    // or where it first opened when it started in full screen.
+    SDL_Point windowedPlace{};
     uint32_t musicVolume = 0;
     uint32_t fxVolume = 0;
     uint32_t windowWidth = 0;

@@ -664,11 +664,13 @@ class FrameCounter:
 class Game:
     """The game binary running in a work dir on a display, killed by its PID at the end of its `with` block."""
 
-    def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL, name="std"):
+    def __init__(self, display, binary, workdir, env=None, prefix=(), stdin=subprocess.DEVNULL, name="std",
+                 cwd=None):
         """`env` adds to the display's environment; `prefix` is a command the game is started through
         (for example another user's identity); `stdin` is what the game reads (subprocess.PIPE to type
-        into it through proc.stdin); `name` names its output files in the work dir."""
-        self.display, self.binary, self.workdir = display, binary, workdir
+        into it through proc.stdin); `name` names its output files in the work dir; `cwd` is the folder
+        it starts in, the work dir unless given."""
+        self.display, self.binary, self.workdir, self.cwd = display, binary, workdir, cwd or workdir.path
         self.extra_env, self.prefix, self.stdin = dict(env or {}), list(prefix), stdin
         self.proc = self.window = self._frames = None
         self.out_path = os.path.join(workdir.path, f"{name}out.txt")
@@ -677,7 +679,7 @@ class Game:
     def __enter__(self):
         env = dict(self.display.env, SDL_VIDEODRIVER="x11", **self.extra_env)
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.workdir.path, stdin=self.stdin,
+            self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.cwd, stdin=self.stdin,
                                          stdout=out, stderr=err, env=env, preexec_fn=_die_with_parent)
         return self
 

@@ -4,6 +4,7 @@ limit, a closed terminal (SIGHUP) and the display going away under the running g
 
 import os
 import re
+import shutil
 import signal
 import subprocess
 
@@ -14,6 +15,7 @@ BINARY, RESOURCES = harness.arguments()
 WINDOWED = settings_text(100, 100, 1280, 720, False)
 WINDOW_FAILED = rb"Window initialisation failed: [^\n]+\nPress any key to continue\n"
 RENDERER_FAILED = rb"Renderer initialisation failed: [^\n]+\nPress any key to continue\n"
+NO_DISPLAY = b"No display found: there is no screen to show the game's window on\nPress any key to continue\n"
 # Starts the game with a standard output whose reading end is already closed, as `quarrow | head -c1` leaves
 # it once head has its byte. The game replaces this interpreter, so it keeps its PID and dies with the test;
 # it gets SIGPIPE back as a shell would give it (Python ignores it, and an ignored signal stays so across exec).
@@ -85,6 +87,69 @@ def no_window_at_all_ends_the_game():
             # Start-up went on to its end (the particles' texture reports the missing renderer) before it ended.
             assert re.match(WINDOW_FAILED + RENDERER_FAILED, game.output()), game.diagnostics()
             assert work.read("Settings.ini") == WINDOWED, f"Settings.ini is {work.read('Settings.ini')!r}"
+
+
+def no_display_reached_ends_the_game_writing_nothing():
+    # No display named, and one that does not answer: where SDL would fall back to a video driver that shows
+    # nothing, the game says so and ends, storing no settings on a first start and no save over the player's.
+    stored = bytes(range(1, 9))
+    unused = next(n for n in range(9999, 9000, -1) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+    starts = {"no DISPLAY": ["env", "-u", "SDL_VIDEODRIVER", "-u", "DISPLAY"],
+              "a display that does not answer": ["env", "-u", "SDL_VIDEODRIVER", f"DISPLAY=:{unused}"]}
+    with Display() as display:
+        for how, prefix in starts.items():
+            with Workdir(RESOURCES, savedata=stored) as work, Game(display, BINARY, work, prefix=prefix) as game:
+                status = game.wait_exit()
+                assert status == 1, f"{how}: the game ended with status {status}\n{game.diagnostics()}"
+                assert game.output() == NO_DISPLAY, f"{how}: the game printed {game.output()!r}"
+                files = sorted(os.listdir(work.data_path()))
+                assert files == ["SaveData.bin"], f"{how}: Resources/Data holds {files}"
+                assert work.read("SaveData.bin") == stored, f"{how}: SaveData.bin is {work.read('SaveData.bin')!r}"
+
+
+def a_failing_sound_system_keeps_the_picture():
+    # A sound driver that cannot start costs the sound alone, said in one line: a first start stores the
+    # screen's size with full screen on, the picture covers the screen, and a click held on "Options" (where
+    # the picture shows it) opens the options.
+    with Display() as display, Workdir(RESOURCES) as work:
+        with Game(display, BINARY, work, env={"SDL_AUDIODRIVER": "nosuchdriver"}) as game:
+            img = game.open_menu()
+            assert game.geometry() == (0, 0, SCREEN_W, SCREEN_H), f"the window is at {game.geometry()}"
+            harness.check_main_menu(img, (SCREEN_W, SCREEN_H))
+            full = settings_text(100, 100, SCREEN_W, SCREEN_H, True)
+            assert work.read("Settings.ini") == full, f"Settings.ini is {work.read('Settings.ini')!r}"
+            game.open_options_by_mouse((SCREEN_W, SCREEN_H))
+            assert not work.has_levels(), "the click on Options started a new game"
+            game.escape()
+        assert re.fullmatch(rb"Sound initialisation failed, the game plays silent: [^\n]+\n", game.output()), \
+            f"the game printed {game.output()!r}"
+
+
+def started_from_another_folder_plays_from_its_own():
+    # Started in a folder with no Resources, the game plays from the folder its program lies in; where
+    # neither has them, it names both folders and ends, with nothing written anywhere.
+    with Display() as display, Workdir(RESOURCES, settings=WINDOWED) as work, \
+            Workdir(RESOURCES) as elsewhere:
+        shutil.rmtree(os.path.join(elsewhere.path, "Resources"))
+        program = os.path.join(work.path, "quarrow")
+        shutil.copy(BINARY, program)
+        with Game(display, program, work, cwd=elsewhere.path) as game:
+            harness.check_main_menu(game.open_menu(), (1280, 720))
+            game.escape()
+        assert game.output() == b"", f"the game printed {game.output()!r}"
+        assert work.read("SaveData.bin") == bytes(8), "SaveData.bin was not written beside the program"
+        assert os.listdir(elsewhere.path) == [], f"the working folder holds {os.listdir(elsewhere.path)}"
+
+        lonely = os.path.join(elsewhere.path, "bin")
+        os.mkdir(lonely)
+        shutil.move(program, lonely)
+        with Game(display, os.path.join(lonely, "quarrow"), work, cwd=elsewhere.path) as game:
+            status = game.wait_exit()
+            looked = (f"The game's Resources folder is in neither the working folder ({elsewhere.path}) nor the "
+                      f"program's folder ({lonely}/)\nPress any key to continue\n")
+            assert status == 1, f"with no Resources the game ended with status {status}\n{game.diagnostics()}"
+            assert game.output() == looked.encode(), f"the game printed {game.output()!r}"
+        assert sorted(os.listdir(elsewhere.path)) == ["bin"], f"the working folder holds {os.listdir(elsewhere.path)}"
 
 
 def closed_standard_streams_never_end_the_game():
@@ -165,6 +230,8 @@ def the_display_going_away_ends_the_game_with_its_exit_save():
 
 
 harness.run_cases([a_size_no_window_can_have_opens_the_desktop, no_window_at_all_ends_the_game,
+                   no_display_reached_ends_the_game_writing_nothing, a_failing_sound_system_keeps_the_picture,
+                   started_from_another_folder_plays_from_its_own,
                    closed_standard_streams_never_end_the_game, a_file_size_limit_never_ends_the_game,
                    a_closed_terminal_ends_the_game_with_its_exit_save,
                    the_display_going_away_ends_the_game_with_its_exit_save])

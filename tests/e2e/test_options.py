@@ -183,6 +183,12 @@ def full_screen_toggle(wm=True):
             game.open_options_by_mouse((W, H))
             toggle_and_apply(game, work, 0)
             assert work.read("Settings.ini") == settings_text(100, 100, W, H, False)
+            # Out of full screen the window goes to its fixed place (it started in full screen), its frame on
+            # the screen: the screen's corner shows the white root window again.
+            if not wm:
+                harness.poll_until(lambda: game.geometry() == (250, 50, W, H), 30, "the window at (250, 50)")
+            harness.poll_until(lambda: game.display.screenshot().data[:3] == b"\xff\xff\xff", 30,
+                               "the screen's corner uncovered")
             game.escape()
         assert re.search(rb"(^|\n)0\r?\n", game.output()), f"the toggle did not print 0: {game.output()!r}"
 

@@ -230,8 +230,21 @@ def launcher_refuses_without_a_place_for_files():
         # A file where the Resources folder belongs stays as it is.
         xdg = inst.folder("xdg", "quarrow")
         write_file(os.path.join(xdg, "Resources"), b"not a folder")
-        refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)}, "a file in the way")
+        err = refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(xdg)}, "a file in the way")
+        assert err == f"quarrow: {xdg}/Resources is in the way: it should be a folder\n", f"the line is {err!r}"
         assert os.listdir(xdg) == ["Resources"] and os.path.isfile(os.path.join(xdg, "Resources")), os.listdir(xdg)
+        # So does a link leading nowhere where the game's own folder belongs, and a file where Data belongs:
+        # each named in the same words, and left as it is.
+        dangling = inst.folder("dangling")
+        os.symlink("nowhere", os.path.join(dangling, "quarrow"))
+        err = refusal([launcher], {**path, "XDG_DATA_HOME": dangling}, "a dangling link in the way")
+        assert err == f"quarrow: {dangling}/quarrow is in the way: it should be a folder\n", f"the line is {err!r}"
+        assert os.readlink(os.path.join(dangling, "quarrow")) == "nowhere", "the dangling link was changed"
+        data = inst.folder("data", "quarrow", "Resources")
+        write_file(os.path.join(data, "Data"), b"not a folder")
+        err = refusal([launcher], {**path, "XDG_DATA_HOME": os.path.dirname(os.path.dirname(data))}, "Data")
+        assert err == f"quarrow: {data}/Data is in the way: it should be a folder\n", f"the line is {err!r}"
+        assert read_file(os.path.join(data, "Data")) == b"not a folder", "the file in Data's place was changed"
 
         # A step killed outright says nothing of its own: the line names the signal. Here `mv` is killed as it
         # would put the first start's folder in place, and, with a folder there, as it would put the link to

@@ -82,6 +82,22 @@ TEST(LevelTest, RaggedRowsAndLoneCarriageReturns) {
     EXPECT_TRUE(level.isFloor(2, 0));
 }
 
+TEST(LevelTest, FilesSavedByWindowsEditorsGiveTheSameMap) {
+    const std::string rows = "101\r\n111\r\n";
+    std::string utf16 = "\xFE\xFF";
+    for (const char c : rows) {
+        utf16 += '\0';
+        utf16 += c;
+    }
+    for (const std::string& saved : {"\xEF\xBB\xBF" + rows, utf16}) {
+        const Level level = load(saved);
+        EXPECT_EQ(level.rows, (std::vector<std::string>{"101", "111"}));
+        EXPECT_EQ(level.width, 3.0f);
+        EXPECT_FALSE(level.isFloor(1, 0));
+        EXPECT_TRUE(level.isFloor(0, 0));
+    }
+}
+
 TEST(LevelTest, EmptyOrMissingFilesGiveAnEmptyMap) {
     TestWorkspace workspace;
     workspace.write(handMade, "");

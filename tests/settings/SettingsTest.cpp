@@ -61,6 +61,23 @@ TEST(SettingsTest, ForeignLinesAreDroppedAndValuesKeptAsRead) {
     EXPECT_EQ(workspace.read(file), canonical(10, 20, 640, 480, 0));
 }
 
+TEST(SettingsTest, FilesSavedByWindowsEditorsKeepEveryValue) {
+    const SdlSession sdl;
+    TestWorkspace workspace;
+    const std::string values = canonical(30, 40, 1024, 768, 0);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : values) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    // UTF-8 with its mark right before the first key, and UTF-16: rewritten as the game writes.
+    for (const std::string& saved : {"\xEF\xBB\xBFMusicVolume=30\r\n" + values, utf16}) {
+        workspace.write(file, saved);
+        const Settings settings;
+        EXPECT_EQ(workspace.read(file), values);
+    }
+}
+
 TEST(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
     const SdlSession sdl;
     TestWorkspace workspace;
