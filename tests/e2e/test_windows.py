@@ -1,9 +1,11 @@
-"""The Windows build in a real window, under wine on Xvfb: its main menu the very pixels of the Linux build's,
-Apply taking the window to the new size and saving Settings.ini, New Game writing and printing the ten levels,
-the player walking, and Escape ending it with the save written, each as on Linux. Wine runs in a prefix kept
-in the cache, whose first start takes some ten seconds."""
+"""The Windows build in a real window, under wine on Xvfb, started from another folder than its own: its main
+menu the very pixels of the Linux build's, Apply taking the window to the new size and saving Settings.ini, New
+Game writing and printing the ten levels, the player walking, and Escape ending it with the save written, each
+as on Linux. Wine runs in a prefix kept in the cache, whose first start takes some ten seconds."""
 
 import os
+import shutil
+import tempfile
 
 import harness
 from harness import WINE, WINE_ENV, Display, Game, Workdir, settings_text, start_wine
@@ -23,9 +25,13 @@ def plays_under_wine():
         with Game(display, LINUX_GAME, linux_work, env={"SDL_RENDER_DRIVER": "software"}) as linux:
             menu = linux.open_menu()
         start_wine(display)
-        with Workdir(RESOURCES, settings=SETTINGS, savedata=SAVE_BYTES) as work:
+        # Started from a folder without Resources, as from another prompt or a shortcut with no working folder:
+        # it plays from its program's folder.
+        with Workdir(RESOURCES, settings=SETTINGS, savedata=SAVE_BYTES) as work, tempfile.TemporaryDirectory() as away:
             laid_out = os.stat(work.data_path("SaveData.bin")).st_ino
-            with Game(display, EXE, work, env=WINE_ENV, prefix=WINE) as game:
+            program = os.path.join(work.path, "quarrow.exe")
+            shutil.copy(EXE, program)
+            with Game(display, program, work, env=WINE_ENV, prefix=WINE, cwd=away) as game:
                 # The first frame comes up to seconds after the window: the menu is waited for, then compared.
                 game.open_menu()
                 game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
