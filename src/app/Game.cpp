@@ -1,6 +1,7 @@
 #include "app/Game.h"
 
 #include "core/Clock.h"
+#include "core/Leftovers.h"
 #include "core/Process.h"
 
 #include <SDL_ttf.h>
@@ -42,6 +43,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
     quitOnHangUp();
     TTF_Init();
+    removeLeftovers("Resources/Data");
     settings = std::make_unique<Settings>();
     if (!createWindow()) {
         createDesktopSizedWindow();

@@ -33,7 +33,10 @@ void readNumber(std::string_view text, uint32_t& out) {
 } // namespace
 
 Settings::Settings() {
-    loadValues([](const char* key, uint32_t& out) { return readValue(key, out); });
+    // Once the file has proved unreadable, the other keys are not tried.
+    loadValues([this](const char* key, uint32_t& out) {
+        return !fileKept && readValue(key, out, &fileKept);
+    });
     save();
 }
 
@@ -59,9 +62,13 @@ void Settings::loadValues(const std::function<bool(const char* key, uint32_t& ou
     fullscreen = !lookup("Fullscreen", fullscreenValue) || fullscreenValue != 0;
 }
 
-bool Settings::readValue(const char* key, uint32_t& out) {
+bool Settings::readValue(const char* key, uint32_t& out, bool* unreadable) {
     std::string text;
-    return readFile(filePath, text, maxFileBytes) && findValue(text, key, out);
+    const ReadResult result = readFile(filePath, text, maxFileBytes);
+    if (unreadable != nullptr) {
+        *unreadable = result == ReadResult::Unreadable;
+    }
+    return result == ReadResult::Read && findValue(text, key, out);
 }
 
 bool Settings::findValue(std::string_view text, const char* key, uint32_t& out) {

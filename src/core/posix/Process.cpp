@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -25,4 +26,10 @@ void prepareProcess() {
 
 void quitOnHangUp() {
     std::signal(SIGHUP, hangUpAsTerminate);
+}
+
+bool hasEnded(int64_t processId) {
+    const auto id = static_cast<pid_t>(processId);
+    // (Another user's process refuses the signal, but it is there.)
+    return id <= 0 || id != processId || (::kill(id, 0) != 0 && errno == ESRCH);
 }
