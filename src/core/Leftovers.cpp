@@ -43,7 +43,8 @@ int64_t writerOf(const std::string& name) {
     }
     const std::string id = name.substr(idStart, dot - idStart);
     const std::string suffix = name.substr(dot + 1);
-    const bool named = allOf(id, isDigit) && suffix.size() <= maxSuffix && allOf(suffix, isLetterOrDigit);
+    const bool named =
+        allOf(id, isDigit) && suffix.size() <= maxSuffix && allOf(suffix, isLetterOrDigit);
     return named ? std::stoll(id) : -1;
 }
 } // namespace

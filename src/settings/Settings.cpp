@@ -93,7 +93,7 @@ std::string Settings::fileText() const {
 bool Settings::save() const {
     // Not synced to the disk: a slider drag saves at every step, and a sync
     // each time would stall the drag.
-    return replaceFile(filePath, fileText());
+    return !fileKept && replaceFile(filePath, fileText());
 }
 
 void Settings::applyDisplayMode() const {

@@ -1,7 +1,9 @@
 // Reading the game's files: only regular files, never more than asked for,
 // and nothing when the system fails the read.
 #include "core/FileReader.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
+#include "support/UnreadableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,51 @@ TEST(FileReaderTest, ReadsOnlyRegularFilesAndAtMostTheLimit) {
     }
 #endif
 }
+
+TEST(FileReaderTest, AFileThatIsThereButCannotBeReadIsNotMissing) {
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/a.ini", "kept");
+    std::string bytes = "junk";
+    {
+        const UnreadableFile unreadable("Resources/Data/a.ini");
+        const StdoutCapture printed;
+        EXPECT_EQ(readFile("Resources/Data/a.ini", bytes, 100), ReadResult::Unreadable);
+        EXPECT_TRUE(isRegularFile("Resources/Data/a.ini"));
+    }
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(readFile("Resources/Data/a.ini", bytes, 100), ReadResult::Read);
+    EXPECT_EQ(bytes, "kept");
+}
+
+#ifdef _WIN32
+
+TEST(FileReaderTest, WindowsWaitsForAFileHeldForAMoment) {
+    // (A file being deleted is waited for too; wine lets it be opened meanwhile, so that is not
+    // tried here.)
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/a.ini", "kept");
+    HeldFile held("Resources/Data/a.ini", HeldFile::Hold::Unshared);
+    ASSERT_TRUE(held.isHeld());
+    held.releaseAfter(300);
+    std::string bytes;
+    EXPECT_EQ(readFile("Resources/Data/a.ini", bytes, 100), ReadResult::Read);
+    EXPECT_EQ(bytes, "kept");
+}
+
+TEST(FileReaderTest, WindowsNamesAFileHeldForGood) {
+    TestWorkspace workspace;
+    workspace.write("Resources/Data/a.ini", "kept");
+    const HeldFile held("Resources/Data/a.ini", HeldFile::Hold::Unshared);
+    ASSERT_TRUE(held.isHeld());
+    StdoutCapture printed;
+    std::string bytes = "junk";
+    EXPECT_EQ(readFile("Resources/Data/a.ini", bytes, 100), ReadResult::Unreadable);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(printed.text(),
+              "Resources/Data/a.ini could not be read: another program is using it\n");
+}
+
+#endif
 
 TEST(FileReaderTest, AReadThatFailsGivesNothing) {
 #ifdef _WIN32

@@ -26,7 +26,7 @@ ReadResult readFile(const std::string& path, std::string& bytes, size_t limit) {
     if (!file.isOpen()) {
         // Only nothing there, or something that is no file, counts as missing.
         return errno == ENOENT || errno == ENOTDIR || isSpecialFile(path) ? ReadResult::Missing
-                                                                           : ReadResult::Unreadable;
+                                                                          : ReadResult::Unreadable;
     }
     char chunk[65536];
     while (bytes.size() < limit) {

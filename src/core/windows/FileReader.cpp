@@ -54,8 +54,8 @@ ReadResult readFile(const std::string& path, std::string& bytes, size_t limit) {
     bool device = false;
     const bool read = retryWhileHeld(path, "read", [&] {
         FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         // A device (CON, NUL, a pipe) is closed again at once.
         device = file.isOpen() && GetFileType(file.get()) != FILE_TYPE_DISK;
         return file.isOpen() && !device && readOnce(file, bytes, limit);
