@@ -24,9 +24,8 @@ ReadResult readFile(const std::string& path, std::string& bytes, size_t limit) {
     bytes.clear();
     const FileDescriptor file = openRegularFile(path);
     if (!file.isOpen()) {
-        // Only nothing there, or something that is no file, counts as missing.
-        return errno == ENOENT || errno == ENOTDIR || isSpecialFile(path) ? ReadResult::Missing
-                                                                          : ReadResult::Unreadable;
+        // A regular file that is there but will not open is not missing.
+        return isRegularFile(path) ? ReadResult::Unreadable : ReadResult::Missing;
     }
     char chunk[65536];
     while (bytes.size() < limit) {

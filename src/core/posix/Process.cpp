@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 namespace {

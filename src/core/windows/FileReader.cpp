@@ -58,6 +58,9 @@ ReadResult readFile(const std::string& path, std::string& bytes, size_t limit) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         // A device (CON, NUL, a pipe) is closed again at once.
         device = file.isOpen() && GetFileType(file.get()) != FILE_TYPE_DISK;
+        if (device) {
+            SetLastError(ERROR_BAD_FILE_TYPE);
+        }
         return file.isOpen() && !device && readOnce(file, bytes, limit);
     });
     if (read) {
