@@ -1,6 +1,7 @@
 #include "app/Game.h"
 
 #include "core/Clock.h"
+#include "core/Leftovers.h"
 #include "core/Process.h"
 #include "core/WorkingFolder.h"
 
@@ -77,6 +78,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     }
     quitOnHangUp();
     TTF_Init();
+    removeLeftovers("Resources/Data");
     settings = std::make_unique<Settings>();
     if (!createWindow()) {
         createDesktopSizedWindow();

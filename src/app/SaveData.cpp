@@ -24,7 +24,9 @@ void appendLittleEndian(std::string& out, int32_t value) {
 
 bool SaveData::readFrom(const std::string& path) {
     std::string file;
-    if (!readFile(path, file, fileBytes)) {
+    const ReadResult result = readFile(path, file, fileBytes);
+    fileKept = result == ReadResult::Unreadable;
+    if (result != ReadResult::Read) {
         return false;
     }
     readFromBytes(file);
@@ -48,5 +50,5 @@ std::string SaveData::bytes() const {
 
 bool SaveData::writeTo(const std::string& path) const {
     // Written once, at exit: worth making sure it reaches the disk.
-    return replaceFile(path, bytes(), true);
+    return !fileKept && replaceFile(path, bytes(), true);
 }

@@ -8,6 +8,9 @@
 struct SaveData {
     int32_t value0 = 0;
     int32_t value1 = 0;
+    // Set when the file is there but could not be read: it is then never
+    // written over with values that did not come from it.
+    bool fileKept = false;
 
     static constexpr size_t fileBytes = 8;
 
@@ -20,6 +23,6 @@ struct SaveData {
     // The 8 bytes of the file: value0 then value1, little-endian.
     std::string bytes() const;
     // Writes the 8 bytes, through to the disk; false, having written nothing,
-    // when that is impossible.
+    // when that is impossible or the file is kept.
     bool writeTo(const std::string& path) const;
 };

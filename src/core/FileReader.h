@@ -6,11 +6,17 @@
 #include <cstdint>
 #include <string>
 
-// The file's first `limit` bytes (all of it when shorter). False, with
-// `bytes` empty, when the path is missing, unreadable or not a regular file.
-bool readFile(const std::string& path, std::string& bytes, size_t limit);
-// True when the path leads to a regular file that can be opened for reading.
-bool isReadableFile(const std::string& path);
+// What a read found. A file that is there but cannot be read (another program
+// holds it past the wait, or the system refuses it) is told apart from one
+// that is missing, so that the game never writes defaults over it.
+enum class ReadResult { Read, Missing, Unreadable };
+
+// The file's first `limit` bytes (all of it when shorter) and Read; anything
+// else leaves `bytes` empty. A path that is not a regular file is Missing.
+ReadResult readFile(const std::string& path, std::string& bytes, size_t limit);
+// True when the path leads to a regular file, whether or not it can be read
+// at this moment.
+bool isRegularFile(const std::string& path);
 // True when the path leads to something that is not a regular file (a
 // folder, a FIFO, a device); false when it is one or does not exist.
 bool isSpecialFile(const std::string& path);

@@ -11,6 +11,12 @@
 // stays a link); the file keeps its permission bits; a path that is not a
 // regular file (a folder, a FIFO, a device) is left alone. When the folder
 // itself is read-only the file is written in place instead.
+//
+// Windows lets other programs (virus scanners, sync tools, editors) hold a
+// file for a moment: such a hold is waited out for about two seconds, and a
+// file still held after that is named in one printed line with the cause. The
+// temporary file's name carries the process's number (`<file>.tmp.<pid>.…`),
+// so that a leftover of a killed game can be told from a running game's.
 #include <string>
 
 // Returns false, writing nothing and leaving no temporary file, when anything

@@ -73,7 +73,7 @@ int64_t bytesForPixels(const char* path, const std::string& header) {
 // loader to report.
 bool refused(const char* path) {
     std::string header;
-    if (!readFile(path, header, headerBytes)) {
+    if (readFile(path, header, headerBytes) != ReadResult::Read) {
         // Missing or unreadable is SDL's to report; anything but a file is ours.
         if (!isSpecialFile(path)) {
             return false;

@@ -12,7 +12,7 @@ std::string Level::generatedFileName(int n) {
 
 std::string Level::sceneFileName() {
     const std::string generated = generatedFileName(0);
-    return isReadableFile(generated) ? generated : "Resources/Data/Level0.level";
+    return isRegularFile(generated) ? generated : "Resources/Data/Level0.level";
 }
 
 void Level::loadFromFile() {

@@ -23,7 +23,8 @@ class Level {
     // Where "New Game" writes level n.
     static std::string generatedFileName(int n);
     // The file the game scene plays: the first generated level when there is
-    // one, else a hand-made "Level0.level".
+    // one (even one another program holds for the moment), else a hand-made
+    // "Level0.level".
     static std::string sceneFileName();
 
     // Reads the scene's level file; a missing or empty file gives an empty map.

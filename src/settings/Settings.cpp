@@ -33,7 +33,10 @@ void readNumber(std::string_view text, uint32_t& out) {
 } // namespace
 
 Settings::Settings() {
-    loadValues([](const char* key, uint32_t& out) { return readValue(key, out); });
+    // Once the file has proved unreadable, the other keys are not tried.
+    loadValues([this](const char* key, uint32_t& out) {
+        return !fileKept && readValue(key, out, &fileKept);
+    });
     save();
 }
 
@@ -59,9 +62,13 @@ void Settings::loadValues(const std::function<bool(const char* key, uint32_t& ou
     fullscreen = !lookup("Fullscreen", fullscreenValue) || fullscreenValue != 0;
 }
 
-bool Settings::readValue(const char* key, uint32_t& out) {
+bool Settings::readValue(const char* key, uint32_t& out, bool* unreadable) {
     std::string text;
-    return readFile(filePath, text, maxFileBytes) && findValue(text, key, out);
+    const ReadResult result = readFile(filePath, text, maxFileBytes);
+    if (unreadable != nullptr) {
+        *unreadable = result == ReadResult::Unreadable;
+    }
+    return result == ReadResult::Read && findValue(text, key, out);
 }
 
 bool Settings::findValue(std::string_view text, const char* key, uint32_t& out) {
@@ -87,7 +94,7 @@ std::string Settings::fileText() const {
 bool Settings::save() const {
     // Not synced to the disk: a slider drag saves at every step, and a sync
     // each time would stall the drag.
-    return replaceFile(filePath, fileText());
+    return !fileKept && replaceFile(filePath, fileText());
 }
 
 void Settings::applyDisplayMode() {

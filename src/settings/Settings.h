@@ -19,21 +19,26 @@ class Settings {
     static constexpr size_t maxFileBytes = 1 << 20;
 
     // Loads the file (defaults for missing keys) and rewrites it at once in
-    // canonical form. Needs SDL's video subsystem for the default size.
+    // canonical form. A file that is there but cannot be read is kept as it
+    // is for the whole run instead (see save). Needs SDL's video subsystem for
+    // the default size.
     Settings();
     // Loads the values from a file's text already in memory; writes nothing.
     explicit Settings(std::string_view text);
 
     // Reads the file and looks `key` up in it (one open per key). False when
-    // the file cannot be read or holds no such key.
-    static bool readValue(const char* key, uint32_t& out);
+    // the file cannot be read or holds no such key; `unreadable`, when given,
+    // is set when the file is there but cannot be read.
+    static bool readValue(const char* key, uint32_t& out, bool* unreadable = nullptr);
     // Finds the first line whose key is exactly `key` and reads an unsigned
     // number from its value into `out`; an unreadable number leaves `out` as
     // it was. True when such a line exists.
     static bool findValue(std::string_view text, const char* key, uint32_t& out);
     // The six canonical lines, CR LF between them.
     std::string fileText() const;
-    // Writes fileText(); false, having written nothing, when it cannot.
+    // Writes fileText(); false, having written nothing, when it cannot, or
+    // when the file could not be read at the load: the player's values there
+    // are never replaced by defaults.
     bool save() const;
     // Makes the running window match the size and full-screen flag. A window
     // leaving full screen goes back to `windowedPlace`; one entering it keeps
@@ -64,6 +69,9 @@ class Settings {
     bool fullscreen = false;
 
   private:
+    // Set by the load when the file is there but cannot be read.
+    bool fileKept = false;
+
     // Every value from `lookup`, or its default when the key is missing.
     void loadValues(const std::function<bool(const char* key, uint32_t& out)>& lookup);
 };

@@ -1,6 +1,8 @@
 // The 8-byte save file: missing, short and long files, and writing it back.
 #include "app/SaveData.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
+#include "support/UnreadableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,20 @@ TEST(SaveDataTest, MissingFileOrFolder) {
     EXPECT_EQ(kept.value0, 1);
     kept.writeTo(file);
     EXPECT_FALSE(noFolder.exists("Resources/Data"));
+}
+
+TEST(SaveDataTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+    TestWorkspace workspace;
+    const std::string players("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    workspace.write(file, players);
+    SaveData data;
+    {
+        const UnreadableFile unreadable(file);
+        const StdoutCapture printed;
+        EXPECT_FALSE(data.readFrom(file));
+    }
+    EXPECT_FALSE(data.writeTo(file));
+    EXPECT_EQ(workspace.read(file), players);
 }
 
 TEST(SaveDataTest, ShortFilesFillOnlyTheLowBytesTheyHold) {

@@ -2,6 +2,7 @@
 // when the system says no: a write cut short, a link that leads nowhere, a
 // folder the game may not add files to.
 #include "core/FileReplacer.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#ifndef _WIN32
+#ifdef _WIN32
+#include "support/HeldFile.h"
+#else
+#include "support/AsAnotherUser.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -53,6 +57,44 @@ TEST(FileReplacerTest, WindowsReplacesWholeFilesAndKeepsReadOnlyOnes) {
     EXPECT_EQ(entries("Resources/Data"), 3u) << "no temporary file is left";
 }
 
+TEST(FileReplacerTest, WindowsWaitsForAFileHeldForAMoment) {
+    TestWorkspace workspace;
+    const char* const path = "Resources/Data/a.ini";
+    for (const HeldFile::Hold hold : {HeldFile::Hold::Unshared, HeldFile::Hold::Deleting}) {
+        workspace.write(path, "old");
+        HeldFile held(path, hold);
+        ASSERT_TRUE(held.isHeld());
+        held.releaseAfter(300);
+        EXPECT_TRUE(replaceFile(path, "new"));
+        EXPECT_EQ(workspace.read(path), "new");
+    }
+    EXPECT_EQ(entries("Resources/Data"), 1u) << "no temporary file is left";
+}
+
+TEST(FileReplacerTest, WindowsNamesAFileHeldForGoodButNotARefusal) {
+    TestWorkspace workspace;
+    const char* const path = "Resources/Data/a.ini";
+    workspace.write(path, "old");
+    std::string text;
+    {
+        const HeldFile held(path, HeldFile::Hold::Unshared);
+        ASSERT_TRUE(held.isHeld());
+        StdoutCapture printed;
+        EXPECT_FALSE(replaceFile(path, "new"));
+        text = printed.text();
+    }
+    EXPECT_EQ(text.rfind("Resources/Data/a.ini could not be written: ", 0), 0u) << text;
+    EXPECT_EQ(text.find('\n'), text.size() - 1) << text;
+    EXPECT_EQ(workspace.read(path), "old");
+    EXPECT_EQ(entries("Resources/Data"), 1u) << "no temporary file is left";
+
+    // A read-only file is the player's choice: refused without a word.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    StdoutCapture printed;
+    EXPECT_FALSE(replaceFile(path, "new"));
+    EXPECT_EQ(printed.text(), "");
+}
+
 TEST(FileReplacerTest, WindowsTakesUtf8Paths) {
     TestWorkspace workspace;
     const std::string folder = "Resources/Data/Sp\xC3\xA4ter \xE6\x97\xA5\xE6\x9C\xAC";
@@ -71,30 +113,6 @@ ino_t inodeOf(const char* path) {
     struct stat status {};
     return ::stat(path, &status) == 0 ? status.st_ino : 0;
 }
-
-// While one lives, files are opened, made and checked as user and group 65534
-// when the test runs as root (root writes through any mode bits); otherwise
-// nothing changes.
-class AsAnotherUser {
-  public:
-    AsAnotherUser() {
-        if (asRoot) {
-            setfsgid(65534);
-            setfsuid(65534);
-        }
-    }
-    ~AsAnotherUser() {
-        if (asRoot) {
-            setfsuid(0);
-            setfsgid(0);
-        }
-    }
-    AsAnotherUser(const AsAnotherUser&) = delete;
-    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
-
-  private:
-    const bool asRoot = geteuid() == 0;
-};
 
 TEST(FileReplacerTest, ReplacesWholeFilesAndCleansUp) {
     TestWorkspace workspace;

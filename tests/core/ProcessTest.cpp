@@ -6,21 +6,45 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
+// Above any process number a system hands out.
+constexpr int64_t neverRun = 999999996;
+
 #ifdef _WIN32
+
+TEST(ProcessTest, AProcessThatHasEndedIsToldFromOneThatRuns) {
+    EXPECT_FALSE(hasEnded(GetCurrentProcessId()));
+    EXPECT_TRUE(hasEnded(neverRun));
+}
 
 TEST(ProcessTest, PosixRules) {
     GTEST_SKIP() << "closed standard descriptors and SIGXFSZ are POSIX's";
 }
 
 #else
+
+TEST(ProcessTest, AProcessThatHasEndedIsToldFromOneThatRuns) {
+    EXPECT_FALSE(hasEnded(::getpid()));
+    EXPECT_FALSE(hasEnded(1)) << "the first process runs as long as the system";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::_Exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_TRUE(hasEnded(child));
+    EXPECT_TRUE(hasEnded(neverRun));
+}
 
 TEST(ProcessTest, ClosedStreamsAreFilledBeforeAnyFileIsOpened) {
     const TestWorkspace workspace;

@@ -909,11 +909,12 @@ WINE_ENV = {"WINEPREFIX": WINE_PREFIX, "WINEDEBUG": "-all", "SDL_RENDER_DRIVER":
 WINE = ["env", "-u", "SDL_VIDEODRIVER", "wine"]
 
 
-def start_wine(display):
-    """Make the prefix or bring it up to date, with a server that stays a minute after its last program ends
-    (one already running is kept). Nothing reads their output: a pipe would stay open as long as the server."""
-    os.makedirs(WINE_PREFIX, exist_ok=True)
-    env = dict(display.env, **WINE_ENV)
+def start_wine(display, wine_env=None):
+    """Make the prefix (WINE_ENV's, or `wine_env`'s) or bring it up to date, with a server that stays a minute
+    after its last program ends (one already running is kept). Nothing reads their output: a pipe would stay
+    open as long as the server."""
+    env = dict(display.env, **(wine_env or WINE_ENV))
+    os.makedirs(env["WINEPREFIX"], exist_ok=True)
     quiet = {"env": env, "stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
     subprocess.run(["wineserver", "-p60"], timeout=60, **quiet)
     subprocess.run(["wineboot"], timeout=300, check=True, **quiet)

@@ -26,13 +26,18 @@ SLIDER_RUNS = 20
 NEW_GAME_RUNS = 20
 
 # A kill between making a file's uniquely named temporary copy and renaming it over the file leaves that
-# copy behind (NAME.tmp. and six letters or digits); it never takes the file's own name.
-LEFTOVER = re.compile(r"(Settings\.ini|level\d\.level)\.tmp\.[A-Za-z0-9]{6}")
+# copy behind (NAME.tmp., the game's process number, a dot and six letters or digits); it never takes the
+# file's own name. The next game removes it as it starts.
+LEFTOVER = re.compile(r"(Settings\.ini|level\d\.level)\.tmp\.(\d+)\.[A-Za-z0-9]{6}")
 
 
-def data_files(work):
-    """The files in Resources/Data, but for temporary copies a kill left behind."""
-    return {n for n in os.listdir(work.data_path()) if not LEFTOVER.fullmatch(n)}
+def data_files(work, killed):
+    """The files in Resources/Data, but for temporary copies the game just killed (process `killed`) left
+    behind; any an earlier killed game left must be gone, removed by the start of the game after it."""
+    names = os.listdir(work.data_path())
+    stale = [n for n in names if (m := LEFTOVER.fullmatch(n)) and int(m.group(2)) != killed]
+    assert not stale, f"leftovers of earlier games in Resources/Data: {stale}"
+    return {n for n in names if not LEFTOVER.fullmatch(n)}
 
 
 def slider_drag_killed():
@@ -80,7 +85,8 @@ def slider_drag_killed():
             assert got is not None, f"run {run}: Settings.ini torn by the kill: {after!r}"
             assert got[1:] == old[1:], f"run {run}: the kill changed other settings: {got} after {old}"
             assert got[0] in visited, f"run {run}: MusicVolume={got[0]} is none of the values dragged over"
-            assert data_files(work) == {"Settings.ini"}, f"run {run}: Resources/Data holds {sorted(data_files(work))}"
+            left = data_files(work, game.proc.pid)
+            assert left == {"Settings.ini"}, f"run {run}: Resources/Data holds {sorted(left)}"
             changed += after != before
     print(f"{SLIDER_RUNS} kills during a drag, Settings.ini read {reads} times meanwhile; "
           f"it changed in {changed} of the runs", flush=True)
@@ -131,7 +137,8 @@ def new_game_killed():
                     rewritten.append(n)
             # The files are written in order, so the new ones are always the first few.
             assert rewritten == harness.LEVEL_NAMES[: len(rewritten)], f"run {run}: new files {rewritten} are not a prefix"
-            assert data_files(work) <= allowed, f"run {run}: Resources/Data holds {sorted(data_files(work))}"
+            left = data_files(work, game.proc.pid)
+            assert left <= allowed, f"run {run}: Resources/Data holds {sorted(left)}"
             assert settings_values(work.read("Settings.ini")), f"run {run}: Settings.ini is {work.read('Settings.ini')!r}"
             tally["before" if not rewritten else "during" if len(rewritten) < 10 else "after"] += 1
     print(f"{NEW_GAME_RUNS} kills around New Game: {tally['before']} before the first file, "

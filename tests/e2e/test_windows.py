@@ -1,10 +1,12 @@
 """The Windows build in a real window, under wine on Xvfb, started from another folder than its own: its main
 menu the very pixels of the Linux build's, Apply taking the window to the new size and saving Settings.ini, New
 Game writing and printing the ten levels, the player walking, and Escape ending it with the save written, each
-as on Linux. Wine runs in a prefix kept in the cache, whose first start takes some ten seconds."""
+as on Linux; and a session that ends (log-off, shutdown) with the game's menu open writing the save before the
+game is ended. Wine runs in a prefix kept in the cache, whose first start takes some ten seconds."""
 
 import os
 import shutil
+import subprocess
 import tempfile
 
 import harness
@@ -18,6 +20,8 @@ SETTINGS = settings_text(100, 100, W, H, False)
 SAVE_BYTES = bytes(range(11, 19))
 START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
 MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+# Ending a session ends every program in it: that case has a session of its own.
+SESSION_ENV = dict(WINE_ENV, WINEPREFIX=WINE_ENV["WINEPREFIX"] + "-session")
 
 
 def plays_under_wine():
@@ -77,4 +81,22 @@ def plays_under_wine():
             assert os.stat(work.data_path("SaveData.bin")).st_ino != laid_out, "SaveData.bin was not written"
 
 
-harness.run_cases([plays_under_wine])
+def session_end_saves():
+    """wineboot ends the session as Windows does at log-off: it sends the game's window WM_QUERYENDSESSION and
+    WM_ENDSESSION and then (--kill) ends what still runs. The game writes its exit save first and ends with
+    status 0."""
+    with Display() as display, Workdir(RESOURCES, settings=SETTINGS, savedata=SAVE_BYTES) as work:
+        start_wine(display, SESSION_ENV)
+        laid_out = os.stat(work.data_path("SaveData.bin")).st_ino
+        with Game(display, EXE, work, env=SESSION_ENV, prefix=WINE) as game:
+            game.open_menu()
+            subprocess.run(["wineboot", "--end-session", "--kill"], env=dict(display.env, **SESSION_ENV),
+                           timeout=300, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            status = game.proc.wait(timeout=60)
+        assert status == 0, f"the session's end ended the game with status {status}\n{game.diagnostics()}"
+        assert work.read("SaveData.bin") == SAVE_BYTES, f"SaveData.bin is {work.read('SaveData.bin')!r}"
+        assert os.stat(work.data_path("SaveData.bin")).st_ino != laid_out, "SaveData.bin was not written"
+
+
+harness.run_cases([plays_under_wine, session_end_saves])

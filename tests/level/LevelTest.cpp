@@ -8,6 +8,7 @@
 #include "support/SoftwareCanvas.h"
 #include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
+#include "support/UnreadableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +134,11 @@ TEST(LevelTest, TheSceneLoadsTheGeneratedLevelFirst) {
         generator.generate(Level::generatedFileName(0).c_str());
     }
     EXPECT_EQ(Level::sceneFileName(), "Resources/Data/level0.level");
+    {
+        // Also while it cannot be read: the hand-made level is not played instead.
+        const UnreadableFile unreadable(Level::generatedFileName(0));
+        EXPECT_EQ(Level::sceneFileName(), "Resources/Data/level0.level");
+    }
     Level generated;
     generated.loadFromFile();
     EXPECT_EQ(generated.width, static_cast<float>(generator.width));

@@ -2,10 +2,13 @@
 // memory, and the size used when the desktop's cannot be asked for.
 #include "settings/Settings.h"
 #include "support/SdlSession.h"
+#include "support/StdoutCapture.h"
 #include "support/TestWorkspace.h"
+#include "support/UnreadableFile.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,6 +100,23 @@ TEST(SettingsTest, KeysMatchExactlyAndUnreadableValuesGiveZero) {
     EXPECT_FALSE(Settings::readValue("Volume", value));
     workspace.remove(file);
     EXPECT_FALSE(Settings::readValue("FXVolume", value));
+}
+
+TEST(SettingsTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+    const SdlSession sdl;
+    TestWorkspace workspace;
+    const std::string players = canonical(10, 20, 640, 480, 0);
+    workspace.write(file, players);
+    std::unique_ptr<Settings> settings;
+    {
+        const UnreadableFile unreadable(file);
+        const StdoutCapture printed;
+        settings = std::make_unique<Settings>();
+    }
+    // Neither at the load nor later in the run, once the file could be read again.
+    settings->musicVolume = 55;
+    EXPECT_FALSE(settings->save());
+    EXPECT_EQ(workspace.read(file), players);
 }
 
 TEST(SettingsTest, MissingKeysTakeDefaultsAndNothingIsWritten) {

@@ -20,11 +20,12 @@ FileDescriptor openRegularFile(const std::string& path) {
 }
 } // namespace
 
-bool readFile(const std::string& path, std::string& bytes, size_t limit) {
+ReadResult readFile(const std::string& path, std::string& bytes, size_t limit) {
     bytes.clear();
     const FileDescriptor file = openRegularFile(path);
     if (!file.isOpen()) {
-        return false;
+        // A regular file that is there but will not open is not missing.
+        return isRegularFile(path) ? ReadResult::Unreadable : ReadResult::Missing;
     }
     char chunk[65536];
     while (bytes.size() < limit) {
@@ -35,18 +36,19 @@ bool readFile(const std::string& path, std::string& bytes, size_t limit) {
         }
         if (got < 0) {
             bytes.clear();
-            return false;
+            return ReadResult::Unreadable;
         }
         if (got == 0) {
             break;
         }
         bytes.append(chunk, static_cast<size_t>(got));
     }
-    return true;
+    return ReadResult::Read;
 }
 
-bool isReadableFile(const std::string& path) {
-    return openRegularFile(path).isOpen();
+bool isRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool isSpecialFile(const std::string& path) {

@@ -152,7 +152,9 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool durable
     if (keepsEveryName(folder)) {
         return writeInPlace(target, bytes, durable, exists);
     }
-    std::string temporary = target + ".tmp.XXXXXX";
+    // The process's number in the name tells a later game whose leftover a
+    // killed write left behind.
+    std::string temporary = target + ".tmp." + std::to_string(::getpid()) + ".XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
         const bool folderReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;

@@ -26,3 +26,9 @@ void prepareProcess() {
 void quitOnHangUp() {
     std::signal(SIGHUP, hangUpAsTerminate);
 }
+
+bool hasEnded(int64_t processId) {
+    const auto id = static_cast<pid_t>(processId);
+    // (Another user's process refuses the signal, but it is there.)
+    return id <= 0 || id != processId || (::kill(id, 0) != 0 && errno == ESRCH);
+}

@@ -1,6 +1,7 @@
 #include "core/FileReplacer.h"
 
 #include "core/windows/FileHandle.h"
+#include "core/windows/FileHolds.h"
 #include "core/windows/WidePath.h"
 
 #include <algorithm>
@@ -47,9 +48,15 @@ bool finish(FileHandle& file, bool written, bool durable) {
 // the file is rewritten where it is, though not atomically: the new bytes go
 // over the old ones and only then is the old tail cut off, so a kill never
 // leaves it emptied.
-bool writeInPlace(const std::wstring& target, const std::string& bytes, bool durable) {
-    FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool writeInPlace(const std::string& path, const std::wstring& target, const std::string& bytes,
+                  bool durable) {
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    retryWhileHeld(path, "written", [&] {
+        opened = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        return opened != INVALID_HANDLE_VALUE;
+    });
+    FileHandle file(opened);
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(bytes.size());
     const bool written = file.isOpen() && GetFileType(file.get()) == FILE_TYPE_DISK &&
@@ -78,13 +85,19 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool durable
     FileHandle file = createTemporary(target, temporary);
     if (!file.isOpen()) {
         return exists && GetLastError() == ERROR_ACCESS_DENIED &&
-               writeInPlace(target, bytes, durable);
+               writeInPlace(path, target, bytes, durable);
     }
     // The rename replaces the old file in one step; with write-through it is
-    // on the disk when it returns.
+    // on the disk when it returns. A program holding the old file open stops
+    // it for the moment: that is waited out.
     if (!finish(file, writeAll(file.get(), bytes), durable) ||
-        MoveFileExW(temporary.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        !retryWhileHeld(
+            path, "written",
+            [&] {
+                return MoveFileExW(temporary.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            },
+            holdOrRefusalOf)) {
         DeleteFileW(temporary.c_str());
         return false;
     }

@@ -1,7 +1,9 @@
 #include "core/Process.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -20,6 +22,26 @@ BOOL WINAPI quitOnClose(DWORD event) {
     Sleep(INFINITE);
     return TRUE;
 }
+
+// A program with windows is told of the session's end by messages to them,
+// not by the console handler: after WM_ENDSESSION (with wParam TRUE) returns,
+// Windows ends the process. The message reaches SDL's window procedure on the
+// game's own thread, in the middle of an input poll, so the game cannot be
+// left to finish its loop: the process ends here, through exit(), which
+// writes the exit save. SDL hands each window message to the event filter
+// while the message is being handled; none is queued, as the game has no
+// other use for them.
+int endWithSession(void* /*unused*/, SDL_Event* event) {
+    if (event->type != SDL_SYSWMEVENT) {
+        return 1;
+    }
+    const SDL_SysWMmsg* const message = event->syswm.msg;
+    if (message != nullptr && message->subsystem == SDL_SYSWM_WINDOWS &&
+        message->msg.win.msg == WM_ENDSESSION && message->msg.win.wParam != 0) {
+        std::exit(0);
+    }
+    return 0;
+}
 } // namespace
 
 // A Windows process always starts with its three standard streams, and has
@@ -32,4 +54,23 @@ void prepareProcess() {
 
 void quitOnHangUp() {
     SetConsoleCtrlHandler(quitOnClose, TRUE);
+    SDL_SetEventFilter(endWithSession, nullptr);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+bool hasEnded(int64_t processId) {
+    const auto id = static_cast<DWORD>(processId);
+    if (id != processId) {
+        return true;
+    }
+    // A number no process has is refused as a wrong parameter; a process that
+    // has ended but is still held open by someone has an exit code.
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (process == nullptr) {
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    }
+    DWORD code = 0;
+    const bool ended = GetExitCodeProcess(process, &code) != 0 && code != STILL_ACTIVE;
+    CloseHandle(process);
+    return ended;
 }
