@@ -3,10 +3,12 @@
 # build/test). The timeout only catches hangs.
 set(QUARROW_LINUX_GAME ${PROJECT_SOURCE_DIR}/build/test/quarrow CACHE FILEPATH
     "The Linux build of the game, whose pixels the Windows build's must equal")
-add_test(NAME e2e.windows.plays_under_wine
-         COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_windows.py $<TARGET_FILE:quarrow>
-                 ${PROJECT_SOURCE_DIR}/Resources ${QUARROW_LINUX_GAME})
-set_tests_properties(e2e.windows.plays_under_wine PROPERTIES LABELS e2e TIMEOUT 600)
+foreach(case IN ITEMS plays_under_wine session_end_saves)
+    add_test(NAME e2e.windows.${case}
+             COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_windows.py $<TARGET_FILE:quarrow>
+                     ${PROJECT_SOURCE_DIR}/Resources ${QUARROW_LINUX_GAME} ${case})
+    set_tests_properties(e2e.windows.${case} PROPERTIES LABELS e2e TIMEOUT 600)
+endforeach()
 
 # The zip a player downloads: scripts/package-windows run in two copies of the repository (made in scratch folders
 # of the test's own, never here), their zips compared and looked into, and the game played from one unzipped,
@@ -15,4 +17,5 @@ add_test(NAME install.windows_zip COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/in
 set_tests_properties(install.windows_zip PROPERTIES LABELS "install;e2e" TIMEOUT 900 COST 1000)
 # Two games in one wine session at once take each other's keys, even on two displays: the real-window tests take
 # turns.
-set_tests_properties(e2e.windows.plays_under_wine install.windows_zip PROPERTIES RESOURCE_LOCK quarrow-wine-window)
+set_tests_properties(e2e.windows.plays_under_wine e2e.windows.session_end_saves install.windows_zip
+                     PROPERTIES RESOURCE_LOCK quarrow-wine-window)
