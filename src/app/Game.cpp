@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Process.h"
+#include "graphics/Sprite.h"
 
 #include <SDL_ttf.h>
 
@@ -86,6 +87,10 @@ void Game::openWindow(uint32_t width, uint32_t height) {
     const SDL_Rect area =
         Settings::windowAreaOn(0, {windowX, windowY}, width, height, settings->fullscreen);
     window.reset(SDL_CreateWindow(title, area.x, area.y, area.w, area.h, flags));
+    const SurfaceHandle icon = Sprite::loadBitmap(iconPath);
+    if (window && icon) {
+        SDL_SetWindowIcon(window.get(), icon.get());
+    }
 }
 
 void Game::tick() {
