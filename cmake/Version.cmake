@@ -16,3 +16,8 @@ set(QUARROW_RELEASE_DATE ${CMAKE_MATCH_3}-${month}-${CMAKE_MATCH_1})
 if(NOT QUARROW_VERSION OR month STREQUAL "00")
     message(FATAL_ERROR "CHANGELOG: the newest entry names no version or no date")
 endif()
+# Windows wants four numbers, the missing ones 0: 1.0.0.0 and 1,0,0,0.
+string(REPLACE "." ";" numbers "${QUARROW_VERSION}.0.0.0")
+list(SUBLIST numbers 0 4 numbers)
+list(JOIN numbers "." QUARROW_VERSION_DOTTED)
+list(JOIN numbers "," QUARROW_VERSION_NUMBERS)
