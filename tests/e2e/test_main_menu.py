@@ -1,6 +1,7 @@
 """Start-up and the main menu in a real 1000 x 800 window: where the window opens, the game's icon on it,
-Settings.ini rewritten in the game's form, where the four entries sit, which one is tinted green, how hovering and the arrow keys move
-the selection, and that a click with "Quit" selected ends the game with the player's files kept."""
+Settings.ini rewritten in the game's form, where the four entries sit, which one is tinted green, how hovering
+and the arrow keys move the selection, and that a click with "Quit" selected ends the game with the player's
+files kept."""
 
 import re
 

@@ -269,14 +269,15 @@ class PlayerWine:
         assert windows_path.startswith("C:\\"), windows_path
         return os.path.join(self.prefix, "drive_c", *windows_path[3:].split("\\"))
 
-    def shortcut(self):
-        """(target, working folder) of the Start-menu shortcut as lnkinfo (liblnk-utils) reads them, or None."""
-        lnk = os.path.join(self.profile, "AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs",
-                           "Quarrow.lnk")
+    def shortcut(self, place=("AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs")):
+        """(target, working folder, icon) of the Start-menu shortcut (or the one in `place` under the profile) as
+        lnkinfo (liblnk-utils) reads them, or None when there is none."""
+        lnk = os.path.join(self.profile, *place, "Quarrow.lnk")
         if not os.path.exists(lnk):
             return None
-        info = dict(re.findall(r"^\t(Local path|Working directory)\t+: (.*)$", tool("lnkinfo", lnk), re.M))
-        return info.get("Local path"), info.get("Working directory")
+        fields = r"^\t(Local path|Working directory|Icon location)\t+: (.*)$"
+        info = dict(re.findall(fields, tool("lnkinfo", lnk), re.M))
+        return info.get("Local path"), info.get("Working directory"), info.get("Icon location")
 
 
 def tree_of(folder):
@@ -304,12 +305,14 @@ def check_installed(wine, folder, zip_files, version):
         f"{sorted(n for n in files if n in zip_files and files[n] != zip_files[n])}, or no Resources\\Data")
     check_icon(os.path.join(unix, "uninstall.exe"))
     exe = folder + "\\quarrow.exe"
-    assert wine.shortcut() == (exe, folder), f"the Start-menu shortcut is {wine.shortcut()}, not ({exe}, {folder})"
+    assert wine.shortcut() == (exe, folder, exe), f"the Start-menu shortcut is {wine.shortcut()}, not {(exe, folder, exe)}"
+    assert wine.shortcut(place=("Desktop",)) is None, "a desktop shortcut nobody asked for"
     entry = wine.entry()
     size = int(entry.pop("EstimatedSize", "0"), 16)
     expected = {"DisplayName": "Quarrow", "DisplayVersion": version, "Publisher": "The Quarrow developers",
                 "DisplayIcon": exe + ",0", "InstallLocation": folder, "NoModify": "0x1", "NoRepair": "0x1",
-                "UninstallString": f'"{folder}\\uninstall.exe"', "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
+                "UninstallString": f'"{folder}\\uninstall.exe"',
+                "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
     zipped = sum(len(data) for data in zip_files.values())
     assert entry == expected and zipped <= size * 1024 < zipped + 64 * 1024, (
         f"the Apps & features entry is {entry} with {size} KiB, not {expected} with the zip's {zipped} bytes")
@@ -337,8 +340,10 @@ def installs_plays_upgrades_and_uninstalls():
         os.mkdir(locked)
 
         # A folder the player may not write: refused (status 4) before anything is written.
-        assert wine.run(setup, "/S", r"/D=Z:" + locked.replace("/", "\\") + r"\Quarrow") == 4, "installed into a locked folder"
-        assert os.listdir(locked) == [] and wine.entry() == {} and wine.shortcut() is None, "a refused install left things"
+        refused = wine.run(setup, "/S", r"/D=Z:" + locked.replace("/", "\\") + r"\Quarrow")
+        assert refused == 4, f"the install into a locked folder ended with status {refused}"
+        assert os.listdir(locked) == [] and wine.entry() == {} and wine.shortcut() is None, (
+            "a refused install left things behind")
 
         folder = rf"C:\users\{PLAYER}\AppData\Local\Programs\Quarrow"
         assert wine.run(setup, "/S") == 0, "the quiet install failed"
@@ -354,7 +359,7 @@ def installs_plays_upgrades_and_uninstalls():
         laid_out = os.stat(os.path.join(data, "SaveData.bin")).st_ino
         # Started as the shortcut says, from its working folder. (Wine's start cannot wait for a shortcut's
         # program, and gives the console a window of its own that takes the keyboard from the game.)
-        target, working = wine.shortcut()
+        target, working, _ = wine.shortcut()
         from_shortcut = UNPRIVILEGED + ["env", "-u", "SDL_VIDEODRIVER", "-C", wine.unix(working), "wine"]
         with Game(display, wine.unix(target), types.SimpleNamespace(path=wine.path), env=wine.env,
                   prefix=from_shortcut) as game:
