@@ -87,8 +87,9 @@ void Game::openWindow(uint32_t width, uint32_t height) {
     const SDL_Rect area =
         Settings::windowAreaOn(0, {windowX, windowY}, width, height, settings->fullscreen);
     window.reset(SDL_CreateWindow(title, area.x, area.y, area.w, area.h, flags));
-    const SurfaceHandle icon = Sprite::loadBitmap(iconPath);
-    if (window && icon) {
+    // Only for a window: loading the icon would clear SDL's word on why there is none.
+    const SurfaceHandle icon = window ? Sprite::loadBitmap(iconPath) : nullptr;
+    if (icon) {
         SDL_SetWindowIcon(window.get(), icon.get());
     }
 }
