@@ -2,14 +2,16 @@
 //
 // Paints every bitmap the game loads and writes them into OUTPUT_DIR
 // (normally Resources/Assets); given ICON_DIR (normally packaging/icons), also
-// the desktop icon as quarrow-SIZE.png in each installed size. The output is
-// the same, byte for byte, on every run.
+// the desktop icon as quarrow-SIZE.png in each installed size and all of them
+// in quarrow.ico, the Windows program's. The output is the same, byte for
+// byte, on every run.
 #include "ImageFiles.h"
 #include "Painters.h"
 
 #include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,23 +26,41 @@ constexpr Asset assetFiles[] = {
     {"Level1Tiles.bmp", paintFloorTile},   // floor cell of the map
     {"Player.bmp", paintPlayerSheet},      // the player's walk frames
     {"ParticleBitmap.bmp", paintParticle}, // particle field
+    // The window's own icon, at a size window managers and taskbars scale well.
+    {"Icon.bmp", [] { return paintIcon(64); }},
 };
 
 // The icon sizes the desktop theme gets.
 constexpr int iconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
-using Writer = bool (*)(const Image&, const std::string&, std::string&);
+std::string sizeOf(const Image& image) {
+    return std::to_string(image.width) + " x " + std::to_string(image.height);
+}
 
-// Paints one picture and writes it; reports any failure on standard error.
-template <typename Paint> bool writePicture(const std::string& path, Paint paintIt, Writer write) {
+std::string sizeOf(const std::vector<Image>& images) {
+    return std::to_string(images.size()) + " sizes";
+}
+
+std::vector<Image> paintIconSizes() {
+    std::vector<Image> images;
+    for (const int size : iconSizes) {
+        images.push_back(paintIcon(size));
+    }
+    return images;
+}
+
+// Paints one picture (or set of them) and writes it; reports any failure on
+// standard error.
+template <typename Paint, typename Write>
+bool writePicture(const std::string& path, Paint paintIt, Write write) {
     try {
-        const Image image = paintIt();
+        const auto picture = paintIt();
         std::string error;
-        if (!write(image, path, error)) {
+        if (!write(picture, path, error)) {
             std::cerr << error << '\n';
             return false;
         }
-        std::cout << path << " (" << image.width << " x " << image.height << ")\n";
+        std::cout << path << " (" << sizeOf(picture) << ")\n";
         return true;
     } catch (const std::exception& e) {
         std::cerr << path << ": " << e.what() << '\n';
@@ -69,6 +89,9 @@ int main(int argc, char** argv) {
                     path, [size] { return paintIcon(size); }, writePng)) {
                 return 1;
             }
+        }
+        if (!writePicture(icons + "/quarrow.ico", paintIconSizes, writeIco)) {
+            return 1;
         }
     }
     return 0;

@@ -25,3 +25,7 @@ endforeach()
 
 # scripts/package-windows packs the installed tree; the zip's name:
 set(QUARROW_ZIP_NAME quarrow-${QUARROW_VERSION}-windows-x64.zip CACHE INTERNAL "")
+# ... and the installer's script and name.
+set(QUARROW_LICENCE ${PROJECT_SOURCE_DIR}/LICENSE)
+configure_file(windows/Installer.nsi.in Installer.nsi @ONLY)
+set(QUARROW_SETUP_NAME quarrow-${QUARROW_VERSION}-windows-x64-setup.exe CACHE INTERNAL "")

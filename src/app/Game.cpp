@@ -4,6 +4,7 @@
 #include "core/Leftovers.h"
 #include "core/Process.h"
 #include "core/WorkingFolder.h"
+#include "graphics/Sprite.h"
 
 #include <SDL_ttf.h>
 
@@ -124,6 +125,11 @@ void Game::openWindow(uint32_t width, uint32_t height) {
     const SDL_Rect area =
         Settings::windowAreaOn(0, {windowX, windowY}, width, height, settings->fullscreen);
     window.reset(SDL_CreateWindow(title, area.x, area.y, area.w, area.h, flags));
+    // Only for a window: loading the icon would clear SDL's word on why there is none.
+    const SurfaceHandle icon = window ? Sprite::loadBitmap(iconPath) : nullptr;
+    if (icon) {
+        SDL_SetWindowIcon(window.get(), icon.get());
+    }
 }
 
 void Game::tick() {

@@ -21,6 +21,8 @@ class Game {
   public:
     static constexpr const char* saveDataPath = "Resources/Data/SaveData.bin";
     static constexpr const char* title = "Quarrow";
+    // The window's icon; without it the window simply has none.
+    static constexpr const char* iconPath = "Resources/Assets/Icon.bmp";
     // Where the window opens on the screen: fixed, not centred (moved only as
     // far as it takes to lie on the screen).
     static constexpr int windowX = 250;

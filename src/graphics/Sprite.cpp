@@ -103,15 +103,24 @@ bool refused(const char* path) {
 }
 } // namespace
 
+SurfaceHandle Sprite::loadBitmap(const char* path) {
+    SurfaceHandle bitmap;
+    if (!refused(path)) {
+        bitmap.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
+    }
+    if (bitmap) {
+        SDL_SetColorKey(bitmap.get(), SDL_TRUE, SDL_MapRGB(bitmap->format, 255, 0, 255));
+    }
+    return bitmap;
+}
+
 void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY,
                   float clipW, float clipH) {
     width = 1;
     height = 1;
     renderer = targetRenderer;
     release();
-    if (!refused(path)) {
-        surface.reset(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
-    }
+    surface = loadBitmap(path);
     if (!surface) {
         reportSdlFailure(std::string("Surface for bitmap '") + path + "' not loaded!");
         return;
@@ -126,7 +135,6 @@ void Sprite::load(SDL_Renderer* targetRenderer, const char* path, float clipX, f
         sourceRect.w = truncateToInt(clipW);
         sourceRect.h = truncateToInt(clipH);
     }
-    SDL_SetColorKey(surface.get(), SDL_TRUE, SDL_MapRGB(surface->format, 255, 0, 255));
     texture.reset(SDL_CreateTextureFromSurface(renderer, surface.get()));
     if (!texture) {
         reportSdlFailure(std::string("Texture for bitmap '") + path + "' not loaded!");

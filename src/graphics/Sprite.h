@@ -16,6 +16,9 @@ class Sprite {
     static constexpr int64_t maxSide = 16384;
     static constexpr int64_t maxPixels = int64_t{64} << 20;
 
+    // A bitmap file as a surface with magenta as its colour key, its header
+    // checked first; null, with SDL's error set, when it cannot be loaded.
+    static SurfaceHandle loadBitmap(const char* path);
     // Clip values of -1 mean "none". Failures are printed; the sprite then
     // simply draws nothing.
     void load(SDL_Renderer* targetRenderer, const char* path, float clipX, float clipY, float clipW,

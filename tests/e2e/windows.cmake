@@ -10,9 +10,9 @@ foreach(case IN ITEMS plays_under_wine session_end_saves)
     set_tests_properties(e2e.windows.${case} PROPERTIES LABELS e2e TIMEOUT 600)
 endforeach()
 
-# The zip a player downloads: scripts/package-windows run in two copies of the repository (made in scratch folders
-# of the test's own, never here), their zips compared and looked into, and the game played from one unzipped,
-# under wine. The copies compile through the compiler cache; the timeout only catches hangs.
+# The zip and the installer a player downloads: scripts/package-windows run in two copies of the repository (made
+# in scratch folders of the test's own, never here), their packages compared and looked into, the game played from
+# one unzipped, under wine, and the installer run in a fresh wine prefix of the test's own. The copies compile through the compiler cache; the timeout only catches hangs.
 add_test(NAME install.windows_zip COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/test_windows_zip.py)
 set_tests_properties(install.windows_zip PROPERTIES LABELS "install;e2e" TIMEOUT 900 COST 1000)
 # Two games in one wine session at once take each other's keys, even on two displays: the real-window tests take

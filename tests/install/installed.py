@@ -24,6 +24,9 @@ MANUAL = "share/man/man6/quarrow.6.gz"
 METAINFO = "share/metainfo/example.quarrow.quarrow.metainfo.xml"
 DOC = "share/doc/quarrow"
 
+# A player without privileges, for what root may do and a player may not.
+UNPRIVILEGED = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+
 # What start-up writes when there is no Settings.ini: the desktop's size, full screen on.
 DEFAULT_SETTINGS = harness.settings_text(100, 100, harness.SCREEN_W, harness.SCREEN_H, True)
 

@@ -15,11 +15,10 @@ import tempfile
 from xml.etree import ElementTree
 
 import installed
-from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, REPO, harness
+from installed import ASSETS, DESKTOP, DOC, GAME, LAUNCHER, MANUAL, METAINFO, REPO, UNPRIVILEGED, harness
 from harness import read_file, write_file
 
 CMAKE, BUILD = harness.arguments("CMAKE BUILD_DIR")
-UNPRIVILEGED = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 
 class Installation:

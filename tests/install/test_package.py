@@ -44,6 +44,8 @@ def expected_files():
     files |= {f"./usr/{installed.DOC}/{name}" for name in ("copyright", "changelog.gz", "README.md")}
     files |= {f"./usr/{installed.ASSETS}/{name}" for name in os.listdir(os.path.join(REPO, "Resources", "Assets"))}
     for icon in os.listdir(os.path.join(REPO, "packaging", "icons")):
+        if icon == "quarrow.ico":  # the Windows program's and installer's
+            continue
         size = re.fullmatch(r"quarrow-(\d+)\.png", icon).group(1)
         files.add(f"./usr/share/icons/hicolor/{size}x{size}/apps/quarrow.png")
     return files

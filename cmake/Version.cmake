@@ -1,0 +1,23 @@
+# QUARROW_VERSION and QUARROW_RELEASE_DATE come from the newest entry of the
+# CHANGELOG, so a release is made by writing that entry alone.
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG changelog_top LIMIT_COUNT 1)
+string(REGEX MATCH "\\(([0-9.]+)\\)" _ "${changelog_top}")
+set(QUARROW_VERSION ${CMAKE_MATCH_1})
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG changelog_sign REGEX "^ -- " LIMIT_COUNT 1)
+string(REGEX MATCH ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) " _ "${changelog_sign}")
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND months ${CMAKE_MATCH_2} month)
+math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+string(LENGTH "${month}" digits)
+if(digits EQUAL 1)
+    set(month 0${month})
+endif()
+set(QUARROW_RELEASE_DATE ${CMAKE_MATCH_3}-${month}-${CMAKE_MATCH_1})
+if(NOT QUARROW_VERSION OR month STREQUAL "00")
+    message(FATAL_ERROR "CHANGELOG: the newest entry names no version or no date")
+endif()
+# Windows wants four numbers, the missing ones 0: 1.0.0.0 and 1,0,0,0.
+string(REPLACE "." ";" numbers "${QUARROW_VERSION}.0.0.0")
+list(SUBLIST numbers 0 4 numbers)
+list(JOIN numbers "." QUARROW_VERSION_DOTTED)
+list(JOIN numbers "," QUARROW_VERSION_NUMBERS)
