@@ -322,7 +322,14 @@ def wait_uninstalled(wine, folder, left, what):
     """The uninstaller (a copy of itself, once started) has left exactly `left` ({path: bytes}) in the folder,
     and no uninstall.exe, or, with nothing left, no folder at all."""
     unix = wine.unix(folder)
-    harness.poll_until(lambda: (tree_of(unix) if os.path.isdir(unix) else None) == (left or None), 60, what)
+
+    def now():
+        try:
+            return tree_of(unix) if os.path.isdir(unix) else None
+        except FileNotFoundError:  # removed between the listing and the reading
+            return "changing"
+
+    harness.poll_until(now, 60, what, test=lambda tree: tree == (left or None))
 
 
 def installs_plays_upgrades_and_uninstalls():
