@@ -1,0 +1,102 @@
+#include "core/web/Page.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+
+// JavaScript linked as C functions; the linker takes this file for the C++
+// functions at its end, which the game calls.
+
+// The folder on IDBFS; Module.playerFiles.store() writes the page's copy of it
+// to IndexedDB, one write at a time, another following when files changed
+// meanwhile. Module.onPlayerFiles, where the page has it, learns whether files
+// are kept.
+EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
+    const folder = UTF8ToString(folderName);
+    const refused = reason => {
+        out("Nothing will be kept: the browser refuses this page its storage (" + reason + ").");
+        if (Module.onPlayerFiles) {
+            Module.onPlayerFiles(false);
+        }
+    };
+    try {
+        FS.mkdirTree(folder);
+        FS.mount(IDBFS, {}, folder);
+    } catch (error) {
+        refused(error);
+        return;
+    }
+    const error = await new Promise(resolve => FS.syncfs(true, resolve));
+    if (error) {
+        FS.unmount(folder);
+        refused(error);
+        return;
+    }
+    let storing = false;
+    let again = false;
+    const store = () => {
+        if (storing) {
+            again = true;
+            return;
+        }
+        storing = true;
+        FS.syncfs(false, failure => {
+            storing = false;
+            if (failure && Module.playerFiles) {
+                Module.playerFiles = null;
+                refused(failure);
+            } else if (again) {
+                again = false;
+                store();
+            }
+        });
+    };
+    Module.playerFiles = {store : store, busy : () => storing || again};
+    if (Module.onPlayerFiles) {
+        Module.onPlayerFiles(true);
+    }
+});
+
+// One message channel, reused: a message posted to oneself comes back after
+// the page's waiting events, without the 4 ms a chain of timers is held to.
+EM_ASYNC_JS(void, awaitPage, (), {
+    const channel = Module.yieldChannel || (Module.yieldChannel = new MessageChannel());
+    await new Promise(resolve => {
+        channel.port1.onmessage = resolve;
+        channel.port2.postMessage(null);
+    });
+});
+
+// (The function is passed as its index in the table of functions.)
+EM_JS(void, watchPageLeft, (uintptr_t save, void* context), {
+    const leave = () => {
+        if (Module.saveOnLeave === leave) {
+            wasmTable.get(save)(context);
+        }
+    };
+    Module.saveOnLeave = leave;
+    addEventListener("pagehide", () => Module.saveOnLeave && Module.saveOnLeave());
+    document.addEventListener("visibilitychange", () => {
+        if (document.visibilityState === "hidden" && Module.saveOnLeave) {
+            Module.saveOnLeave();
+        }
+    });
+});
+
+EM_JS(void, forgetPageLeft, (), { Module.saveOnLeave = null; });
+
+void loadPlayerFiles(const char* folder) {
+    mountPlayerFiles(folder);
+}
+
+void yieldToPage() {
+    awaitPage();
+}
+
+void saveOnLeave(void (*save)(void*), void* context) {
+    watchPageLeft(reinterpret_cast<uintptr_t>(save), context);
+}
+
+void stopSavingOnLeave() {
+    forgetPageLeft();
+}
