@@ -44,5 +44,7 @@ int main(int argc, char* argv[]) {
     game.reset();
     inputHandler.reset();
     inputState.reset();
-    return seen ? 0 : 1;
+    const int status = seen ? 0 : 1;
+    IN_PAGE(endInPage(status));
+    return status;
 }

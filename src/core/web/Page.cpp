@@ -100,3 +100,7 @@ void saveOnLeave(void (*save)(void*), void* context) {
 void stopSavingOnLeave() {
     forgetPageLeft();
 }
+
+void endInPage(int status) {
+    emscripten_force_exit(status);
+}

@@ -15,3 +15,6 @@ void yieldToPage();
 // is called with `context` and its file stored at once.
 void saveOnLeave(void (*save)(void*), void* context);
 void stopSavingOnLeave();
+// The game's end, told to the page with its status (the page then offers to
+// start again): a main function that has yielded returns to no one.
+void endInPage(int status);

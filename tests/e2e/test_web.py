@@ -1,0 +1,107 @@
+"""The web build in headless Chromium, served from this machine's loopback: its main menu against the Linux
+build's pixels, Options and Apply taking the canvas to the new size, New Game printing every line to the page
+and keeping the ten levels, the player walking, Escape ending the game with its exit save, reloads straight
+after New Game and after Apply losing nothing, and a browser that refuses the page its storage still playing.
+The player's files are read from the page origin's IndexedDB, where the page keeps them."""
+
+import harness
+from browser import Browser, Page, Server
+from harness import Display, Game, Workdir, settings_text
+
+PAGE_DIR, RESOURCES, LINUX_GAME = harness.arguments("PAGE_DIR RESOURCES_DIR LINUX_GAME")
+
+W, H = 640, 480
+NEW = 800, 600  # one resolution step on from 640 x 480
+SETTINGS = settings_text(100, 100, W, H, False)
+SAVE_BYTES = bytes(range(11, 19))
+START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
+MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+
+
+def linux_menu():
+    """The Linux build's fresh main menu at W x H, drawn by SDL's software renderer, and the scene's art."""
+    with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as work:
+        with Game(display, LINUX_GAME, work, env={"SDL_RENDER_DRIVER": "software"}) as linux:
+            return linux.open_menu(), harness.SceneArt(work)
+
+
+def apply_next_size(game, size):
+    """From the fresh main menu laid out for `size`: Options, one resolution step, Apply (the canvas then takes
+    the new size), and back to the main menu."""
+    ctrl = harness.options_controls(size)
+    game.open_options(size)
+    game.select("Down", ctrl[1], "the effects slider")
+    before = game.select("Down", ctrl[2], "the resolution control")
+    band = slice(int(ctrl[2][1] - 30) * size[0] * 3, int(ctrl[2][1] + 30) * size[0] * 3)
+    game.press("Return", lambda: game.shot().data[band] != before.data[band], "the next resolution shown")
+    game.select("Down", ctrl[3], "the full-screen control")
+    game.select("Down", ctrl[4], '"Apply"')
+    game.press("Return", lambda: game.geometry()[2:] == NEW, f"a {NEW[0]} x {NEW[1]} canvas")
+    game.select("Down", harness.options_controls(NEW)[5], '"Back"')
+    game.select("Return", harness.menu_entry(2, NEW), '"Options" in the main menu')
+
+
+def plays_in_chromium():
+    menu, art = linux_menu()
+    with Server(PAGE_DIR) as server, Browser() as browser:
+        # The origin's storage laid out as a player's earlier game left it, from a page of the origin's own.
+        browser.driver.get(server.url)
+        browser.store({"Settings.ini": SETTINGS, "SaveData.bin": SAVE_BYTES})
+        with Page(browser, server.url + "quarrow.html") as game:
+            game.open_menu()
+            # SDL's OpenGL ES renderer draws the menu's textures as the software renderer does, pixel for pixel.
+            game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
+
+            apply_next_size(game, (W, H))
+            files = game.wait_stored(lambda f: harness.settings_values(f.get("Settings.ini")) == (100, 100, *NEW, 0),
+                                     f"Settings.ini stored with {NEW[0]} x {NEW[1]}")
+            assert files["Settings.ini"] == settings_text(100, 100, *NEW, False), files["Settings.ini"]
+
+            # A reload straight after Apply finds the new size.
+            game.reload()
+            game.open_menu()
+            assert game.geometry()[2:] == NEW, f"the canvas after a reload is {game.geometry()[2:]}"
+
+            # New Game (selected in the fresh menu): the ten levels stored and every line printed; a reload
+            # straight after loses none.
+            game.press("Return", lambda: len(game.printed()) > 0 and game.printed()[-1].startswith("room"),
+                       "New Game's maps printed")
+            output = game.output()
+            game.reload()
+            game.find_window()
+            files = browser.files()
+            levels = [harness.check_level_file(name, files.get(name, b"")) for name in harness.LEVEL_NAMES]
+            # Every line printed reached the page, the maps byte for byte as on the desktop.
+            assert output == harness.printed_levels(levels), f"the lines printed differ: {output[:400]!r}"
+
+            # Continue shows the stored first level; holding Right walks the player one tile on.
+            game.open_menu(NEW)
+            game.select("Up", harness.menu_entry(0, NEW), '"Continue"')
+            rows = [row.decode("ascii") for row in levels[0]]
+            game.press("Return", lambda: game.shot().width == NEW[0] and not harness.near(
+                harness.green_centre(game.shot()), harness.menu_entry(0, NEW)), "the game scene")
+            scene = game.wait_picture([harness.scene_picture(art, rows, START, NEW, harness.DOWN)],
+                                      "the stored level's scene", allowed=MAX_BAD)
+            game.press("Right", lambda: game.shot().data != scene.data, "the player to start moving")
+            moved = [harness.scene_picture(art, rows, (START[0] + 1, START[1]), NEW, harness.RIGHT, frame)
+                     for frame in range(4)]
+            game.wait_picture(moved, "the player one tile right", allowed=MAX_BAD)
+
+            # Escape ends the game with its exit save, stored; the page offers to start again.
+            game.escape()
+            game.wait_stored(lambda f: f.get("SaveData.bin") == SAVE_BYTES and len(f) == 12,
+                             "the exit save stored beside the settings and the ten levels")
+            assert browser.driver.find_element("id", "ended").is_displayed(), "the page offers no new start"
+
+
+def storage_refused_still_plays():
+    with Server(PAGE_DIR) as server, Browser(storage=False) as browser:
+        with Page(browser, server.url + "quarrow.html") as game:
+            game.open_menu()
+            told = [line for line in game.printed() if line.startswith("Nothing will be kept")]
+            assert len(told) == 1, f"the refused storage told {len(told)} times: {game.printed()}"
+            game.press("Return", lambda: any(line.startswith("room") for line in game.printed()), "New Game")
+            assert not browser.files(), "files were kept in refused storage"
+
+
+harness.run_cases([plays_in_chromium, storage_refused_still_plays])
