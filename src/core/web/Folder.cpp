@@ -4,11 +4,13 @@
 
 // The player's files live in the page's memory until they are stored in the
 // browser's lasting storage for the page's origin (see Page.h).
+// clang-format off
 EM_JS(void, storePlayerFiles, (), {
     if (Module.playerFiles) {
         Module.playerFiles.store();
     }
 });
+// clang-format on
 
 bool keepsEveryName(const std::string& /*folder*/) {
     // The browser's file systems have no append-only or immutable folders.

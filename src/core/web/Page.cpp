@@ -11,6 +11,7 @@
 // to IndexedDB, one write at a time, another following when files changed
 // meanwhile. Module.onPlayerFiles, where the page has it, learns whether files
 // are kept.
+// clang-format off
 EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
     const folder = UTF8ToString(folderName);
     const refused = reason => {
@@ -56,9 +57,11 @@ EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
         Module.onPlayerFiles(true);
     }
 });
+// clang-format on
 
 // One message channel, reused: a message posted to oneself comes back after
 // the page's waiting events, without the 4 ms a chain of timers is held to.
+// clang-format off
 EM_ASYNC_JS(void, awaitPage, (), {
     const channel = Module.yieldChannel || (Module.yieldChannel = new MessageChannel());
     await new Promise(resolve => {
@@ -66,8 +69,10 @@ EM_ASYNC_JS(void, awaitPage, (), {
         channel.port2.postMessage(null);
     });
 });
+// clang-format on
 
 // (The function is passed as its index in the table of functions.)
+// clang-format off
 EM_JS(void, watchPageLeft, (uintptr_t save, void* context), {
     const leave = () => {
         if (Module.saveOnLeave === leave) {
@@ -82,8 +87,11 @@ EM_JS(void, watchPageLeft, (uintptr_t save, void* context), {
         }
     });
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, forgetPageLeft, (), { Module.saveOnLeave = null; });
+// clang-format on
 
 void loadPlayerFiles(const char* folder) {
     mountPlayerFiles(folder);
