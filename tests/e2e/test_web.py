@@ -13,12 +13,8 @@ from harness import Display, Game, Workdir, settings_text
 
 PAGE_DIR, RESOURCES, LINUX_GAME = harness.arguments("PAGE_DIR RESOURCES_DIR LINUX_GAME")
 
-W, H = 640, 480
-NEW = 800, 600  # one resolution step on from 640 x 480
-SETTINGS = settings_text(100, 100, W, H, False)
-SAVE_BYTES = bytes(range(11, 19))
-START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
-MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+(W, H), NEW, SETTINGS = harness.PORT_SIZE, harness.PORT_NEW, harness.PORT_SETTINGS
+SAVE_BYTES, START, MAX_BAD = harness.PORT_SAVE, harness.PORT_START, harness.PORT_BAD
 # A corridor along row 1 from the start cell to column 148, with floor cells at random above and below it, so that
 # the view around each cell of it is its own.
 _MARKS = random.Random(7)
@@ -32,22 +28,6 @@ def linux_menu():
     with Display() as display, Workdir(RESOURCES, settings=SETTINGS) as work:
         with Game(display, LINUX_GAME, work, env={"SDL_RENDER_DRIVER": "software"}) as linux:
             return linux.open_menu(), harness.SceneArt(work)
-
-
-def apply_next_size(game, size):
-    """From the fresh main menu laid out for `size`: Options, one resolution step, Apply (the canvas then takes
-    the new size), and back to the main menu."""
-    ctrl = harness.options_controls(size)
-    game.open_options(size)
-    game.select("Down", ctrl[1], "the effects slider")
-    before = game.select("Down", ctrl[2], "the resolution control")
-    band = slice(int(ctrl[2][1] - 30) * size[0] * 3, int(ctrl[2][1] + 30) * size[0] * 3)
-    game.press("Return", lambda: game.shot().data[band] != before.data[band], "the next resolution shown")
-    game.select("Down", ctrl[3], "the full-screen control")
-    game.select("Down", ctrl[4], '"Apply"')
-    game.press("Return", lambda: game.geometry()[2:] == NEW, f"a {NEW[0]} x {NEW[1]} canvas")
-    game.select("Down", harness.options_controls(NEW)[5], '"Back"')
-    game.select("Return", harness.menu_entry(2, NEW), '"Options" in the main menu')
 
 
 def tiles_walked(game, art):
@@ -101,7 +81,10 @@ def plays_in_chromium():
             # SDL's OpenGL ES renderer draws the menu's textures as the software renderer does, pixel for pixel.
             game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
 
-            apply_next_size(game, (W, H))
+            harness.apply_next_resolution(game, (W, H), lambda: game.geometry()[2:] == NEW,
+                                          f"a {NEW[0]} x {NEW[1]} canvas")
+            game.select("Down", harness.options_controls(NEW)[5], '"Back"')
+            game.select("Return", harness.menu_entry(2, NEW), '"Options" in the main menu')
             files = game.wait_stored(lambda f: harness.settings_values(f.get("Settings.ini")) == (100, 100, *NEW, 0),
                                      f"Settings.ini stored with {NEW[0]} x {NEW[1]}")
             assert files["Settings.ini"] == settings_text(100, 100, *NEW, False), files["Settings.ini"]
@@ -127,14 +110,9 @@ def plays_in_chromium():
             game.open_menu(NEW)
             game.select("Up", harness.menu_entry(0, NEW), '"Continue"')
             rows = [row.decode("ascii") for row in levels[0]]
-            game.press("Return", lambda: game.shot().width == NEW[0] and not harness.near(
-                harness.green_centre(game.shot()), harness.menu_entry(0, NEW)), "the game scene")
-            scene = game.wait_picture([harness.scene_picture(art, rows, START, NEW, harness.DOWN)],
-                                      "the stored level's scene", allowed=MAX_BAD)
-            game.press("Right", lambda: game.shot().data != scene.data, "the player to start moving")
-            moved = [harness.scene_picture(art, rows, (START[0] + 1, START[1]), NEW, harness.RIGHT, frame)
-                     for frame in range(4)]
-            game.wait_picture(moved, "the player one tile right", allowed=MAX_BAD)
+            game.press("Return", lambda: not harness.near(harness.green_centre(game.shot()), harness.menu_entry(0, NEW)),
+                       "the game scene")
+            harness.walk_one_tile_right(game, art, rows, START, NEW, MAX_BAD)
 
             # Escape ends the game with its exit save, stored; the page offers to start again.
             game.escape()
