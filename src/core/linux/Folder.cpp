@@ -6,6 +6,10 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 
+bool syncFile(int fd) {
+    return ::fsync(fd) == 0;
+}
+
 bool keepsEveryName(const std::string& folder) {
     const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     int flags = 0;

@@ -66,7 +66,7 @@ bool writeAll(int fd, const std::string& bytes) {
 // Optionally syncs, and closes even after a failed write; false if the write
 // or either step failed.
 bool finish(FileDescriptor& file, bool written, bool durable) {
-    written = (!durable || ::fsync(file.get()) == 0) && written;
+    written = (!durable || syncFile(file.get())) && written;
     return file.close() && written;
 }
 

@@ -12,6 +12,14 @@ EM_JS(void, storePlayerFiles, (), {
 });
 // clang-format on
 
+bool syncFile(int /*fd*/) {
+    // The page's files are in memory: what lasts is their copy in the
+    // browser's storage, made once the file is replaced (folderChanged). The C
+    // library's own sync would also wait for that storage, which a page that
+    // is being left cannot do.
+    return true;
+}
+
 bool keepsEveryName(const std::string& /*folder*/) {
     // The browser's file systems have no append-only or immutable folders.
     return false;

@@ -9,8 +9,11 @@
 
 // The folder on IDBFS; Module.playerFiles.store() writes the page's copy of it
 // to IndexedDB, one write at a time, another following when files changed
-// meanwhile. Module.onPlayerFiles, where the page has it, learns whether files
-// are kept.
+// meanwhile. IndexedDB finishes its work in later turns, which a page being
+// left does not get: Module.playerFiles.storeNow() also copies every file into
+// a journal in the origin's localStorage, which is written at once, and the
+// next start puts the journal's files back before the game reads any.
+// Module.onPlayerFiles, where the page has it, learns whether files are kept.
 // clang-format off
 EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
     const folder = UTF8ToString(folderName);
@@ -20,9 +23,10 @@ EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
             Module.onPlayerFiles(false);
         }
     };
+    let mount;
     try {
         FS.mkdirTree(folder);
-        FS.mount(IDBFS, {}, folder);
+        mount = FS.mount(IDBFS, {}, folder).mount;
     } catch (error) {
         refused(error);
         return;
@@ -32,6 +36,20 @@ EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
         FS.unmount(folder);
         refused(error);
         return;
+    }
+    const journal = "quarrow-unstored:" + mount.mountpoint;
+    const journalled = () => {
+        try {
+            const saved = localStorage.getItem(journal);
+            return saved ? JSON.parse(saved) : {};
+        } catch (unreadable) {
+            return {};
+        }
+    };
+    // (No destructuring in a loop's head: Emscripten's optimizer drops it.)
+    const unstored = journalled();
+    for (const path of Object.keys(unstored)) {
+        FS.writeFile(path, Uint8Array.from(atob(unstored[path]), letter => letter.charCodeAt(0)));
     }
     let storing = false;
     let again = false;
@@ -49,10 +67,37 @@ EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
             } else if (again) {
                 again = false;
                 store();
+            } else {
+                try {
+                    localStorage.removeItem(journal);
+                } catch (refusedToo) {
+                }
             }
         });
     };
-    Module.playerFiles = {store : store, busy : () => storing || again};
+    const storeNow = () => {
+        const files = {};
+        IDBFS.getLocalSet(mount, (failure, local) => {
+            for (const path of failure ? [] : Object.keys(local.entries)) {
+                if (FS.isFile(FS.stat(path).mode)) {
+                    let text = "";
+                    for (const byte of FS.readFile(path)) {
+                        text += String.fromCharCode(byte);
+                    }
+                    files[path] = btoa(text);
+                }
+            }
+        });
+        try {
+            localStorage.setItem(journal, JSON.stringify(files));
+        } catch (full) {
+        }
+        store();
+    };
+    Module.playerFiles = {store : store, storeNow : storeNow};
+    if (Object.keys(unstored).length) {
+        store();
+    }
     if (Module.onPlayerFiles) {
         Module.onPlayerFiles(true);
     }
@@ -77,10 +122,17 @@ EM_JS(void, watchPageLeft, (uintptr_t save, void* context), {
     const leave = () => {
         if (Module.saveOnLeave === leave) {
             wasmTable.get(save)(context);
+            if (Module.playerFiles) {
+                Module.playerFiles.storeNow();
+            }
         }
     };
     Module.saveOnLeave = leave;
-    addEventListener("pagehide", () => Module.saveOnLeave && Module.saveOnLeave());
+    // A page being left gets beforeunload while it still has turns in which
+    // its storage can finish; pagehide and a hidden page come after.
+    for (const event of ["beforeunload", "pagehide"]) {
+        addEventListener(event, () => Module.saveOnLeave && Module.saveOnLeave());
+    }
     document.addEventListener("visibilitychange", () => {
         if (document.visibilityState === "hidden" && Module.saveOnLeave) {
             Module.saveOnLeave();
