@@ -1,6 +1,6 @@
 # The distribution's hardening flags for every target of the tree, when
 # dpkg-buildflags is there to give them; for Windows, what MinGW's compiler
-# and linker take.
+# and linker take; for the browser, what Emscripten offers.
 include(CheckCXXCompilerFlag)
 
 if(WIN32)
@@ -10,6 +10,16 @@ if(WIN32)
     string(APPEND CMAKE_CXX_FLAGS " -D_FORTIFY_SOURCE=2 -fstack-protector-strong")
     string(APPEND CMAKE_EXE_LINKER_FLAGS
            " -fstack-protector-strong -Wl,--dynamicbase,--nxcompat,--high-entropy-va")
+    return()
+endif()
+
+if(EMSCRIPTEN)
+    # WebAssembly checks every call through a pointer against its type and
+    # keeps the stack out of the program's reach; the stack protector has no
+    # runtime there. What Emscripten offers instead: the end of the data stack
+    # checked for overruns, and a failed allocation stopping the program
+    # instead of returning null.
+    string(APPEND CMAKE_EXE_LINKER_FLAGS " -sSTACK_OVERFLOW_CHECK=1 -sABORTING_MALLOC=1")
     return()
 endif()
 

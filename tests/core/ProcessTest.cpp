@@ -1,6 +1,7 @@
 // The process's standard streams and the signals that must not end it, each
-// case in a child process of its own.
+// case in a child process of its own; in the browser, the mask of new files.
 #include "core/Process.h"
+#include "core/FileReplacer.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #else
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -29,6 +31,19 @@ TEST(ProcessTest, AProcessThatHasEndedIsToldFromOneThatRuns) {
 
 TEST(ProcessTest, PosixRules) {
     GTEST_SKIP() << "closed standard descriptors and SIGXFSZ are POSIX's";
+}
+
+#elif defined(__EMSCRIPTEN__)
+
+TEST(ProcessTest, NewFilesAreReadableAfterThePreparation) {
+    const TestWorkspace workspace;
+    // The browser's C library starts with every permission masked off.
+    ::umask(0777);
+    prepareProcess();
+    ASSERT_TRUE(replaceFile("Resources/Data/new.ini", "new"));
+    struct stat made {};
+    ASSERT_EQ(::stat("Resources/Data/new.ini", &made), 0);
+    EXPECT_EQ(made.st_mode & 0777, 0644u);
 }
 
 #else

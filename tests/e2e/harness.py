@@ -398,6 +398,38 @@ def check_main_menu(img, size):
             assert img.count(lambda r, g, b: r > 0 and b > 0, band), f'"{label}" shows no untinted button pixels'
 
 
+# The session the other builds (Windows, the browser) play and set against the Linux build's.
+PORT_SIZE = 640, 480
+PORT_NEW = 800, 600  # one resolution step on from 640 x 480
+PORT_SETTINGS = settings_text(100, 100, *PORT_SIZE, False)
+PORT_SAVE = bytes(range(11, 19))
+PORT_START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
+PORT_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+
+
+def apply_next_resolution(game, size, applied, what):
+    """From the fresh main menu laid out for `size`: Options, one resolution step on (shown as a new label), then
+    Apply held until applied() holds (the window or canvas at the new size), described by `what`."""
+    ctrl = options_controls(size)
+    game.open_options(size)
+    game.select("Down", ctrl[1], "the effects slider")
+    before = game.select("Down", ctrl[2], "the resolution control")
+    band = slice(int(ctrl[2][1] - 30) * size[0] * 3, int(ctrl[2][1] + 30) * size[0] * 3)
+    game.press("Return", lambda: game.shot().data[band] != before.data[band], "the next resolution shown")
+    game.select("Down", ctrl[3], "the full-screen control")
+    game.select("Down", ctrl[4], '"Apply"')
+    game.press("Return", applied, what)
+
+
+def walk_one_tile_right(game, art, rows, cell, size, allowed):
+    """The game scene of the map `rows` with the player resting on `cell`, facing down; Right held until he
+    moves; then the view with him one tile right. At most `allowed` pixels may differ from each picture."""
+    start = game.wait_picture([scene_picture(art, rows, cell, size, DOWN)], "the game scene", allowed=allowed)
+    game.press("Right", lambda: game.shot().data != start.data, "the player to start moving")
+    moved = [scene_picture(art, rows, (cell[0] + 1, cell[1]), size, RIGHT, frame) for frame in range(4)]
+    game.wait_picture(moved, "the player one tile right", allowed=allowed)
+
+
 def printed_levels(levels):
     """What "New Game" prints for its maps (rows as bytes): each map's rows, then its room list."""
     text = b""

@@ -14,12 +14,8 @@ from harness import WINE, WINE_ENV, Display, Game, Workdir, settings_text, start
 
 EXE, RESOURCES, LINUX_GAME = harness.arguments("WINDOWS_EXE RESOURCES_DIR LINUX_GAME")
 
-W, H = 640, 480
-NEW = 800, 600  # one resolution step on from 640 x 480
-SETTINGS = settings_text(100, 100, W, H, False)
-SAVE_BYTES = bytes(range(11, 19))
-START = (1, 1)  # the player's start cell; the first room spans at least cells 0..4 each way, all floor
-MAX_BAD = 50  # as for the Linux build's scene: a few stray pixels, never a misplaced sprite
+(W, H), NEW, SETTINGS = harness.PORT_SIZE, harness.PORT_NEW, harness.PORT_SETTINGS
+SAVE_BYTES, START, MAX_BAD = harness.PORT_SAVE, harness.PORT_START, harness.PORT_BAD
 # Ending a session ends every program in it: that case has a session of its own.
 SESSION_ENV = dict(WINE_ENV, WINEPREFIX=WINE_ENV["WINEPREFIX"] + "-session")
 
@@ -40,16 +36,9 @@ def plays_under_wine():
                 game.open_menu()
                 game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
 
-                # One resolution step (shown as a new label), then Apply.
-                ctrl = harness.options_controls((W, H))
-                game.open_options((W, H))
-                game.select("Down", ctrl[1], "the effects slider")
-                before = game.select("Down", ctrl[2], "the resolution control")
-                band = slice(int(ctrl[2][1] - 30) * W * 3, int(ctrl[2][1] + 30) * W * 3)
-                game.press("Return", lambda: game.shot().data[band] != before.data[band], "the next resolution shown")
-                game.select("Down", ctrl[3], "the full-screen control")
-                game.select("Down", ctrl[4], '"Apply"')
-                game.press("Return", lambda: game.geometry() == (250, 50, *NEW), f"a {NEW[0]} x {NEW[1]} window")
+                # One resolution step, then Apply.
+                harness.apply_next_resolution(game, (W, H), lambda: game.geometry() == (250, 50, *NEW),
+                                              f"a {NEW[0]} x {NEW[1]} window")
                 harness.wait_settings(work, lambda v: v[2:4] == NEW, f"Settings.ini with {NEW[0]} x {NEW[1]}")
                 settings = work.read("Settings.ini")
                 assert settings == settings_text(100, 100, *NEW, False), f"Settings.ini after Apply: {settings!r}"
@@ -62,14 +51,8 @@ def plays_under_wine():
                 levels = work.levels()
 
                 # Holding Right walks the player one tile on, the view following him.
-                art = harness.SceneArt(work)
                 rows = [row.decode("ascii") for row in levels[0]]
-                start = game.wait_picture([harness.scene_picture(art, rows, START, NEW, harness.DOWN)],
-                                          "the game scene after New Game", allowed=MAX_BAD)
-                game.press("Right", lambda: game.shot().data != start.data, "the player to start moving")
-                moved = [harness.scene_picture(art, rows, (START[0] + 1, START[1]), NEW, harness.RIGHT, frame)
-                         for frame in range(4)]
-                game.wait_picture(moved, "the player one tile right", allowed=MAX_BAD)
+                harness.walk_one_tile_right(game, harness.SceneArt(work), rows, START, NEW, MAX_BAD)
                 game.escape()
 
             # Printed byte for byte as on Linux.

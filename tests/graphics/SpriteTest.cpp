@@ -143,7 +143,7 @@ TEST_F(SpriteTest, BitmapsClaimingMoreThanAnyPictureOrNotFilesAreRefused) {
         EXPECT_EQ(refused.surface, nullptr);
     }
     // A folder (or, where the system has them, a FIFO) is not opened.
-#ifdef _WIN32
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
     std::filesystem::create_directory("Resources/Assets/Fifo.bmp");
 #else
     ASSERT_EQ(mkfifo("Resources/Assets/Fifo.bmp", 0644), 0);

@@ -5,10 +5,19 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#ifdef __EMSCRIPTEN__
+#include "core/Process.h"
+#endif
 
 namespace fs = std::filesystem;
 
 TestWorkspace::TestWorkspace(Layout layout) {
+#ifdef __EMSCRIPTEN__
+    // The browser's C library masks every permission off new files until the
+    // game's process preparation sets the usual mask: files are made here as
+    // they are in the game.
+    prepareProcess();
+#endif
     previous = fs::current_path().string();
     // A new folder under a random name: one that is there already is never used.
     std::random_device random;

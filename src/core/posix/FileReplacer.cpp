@@ -1,13 +1,12 @@
 #include "core/FileReplacer.h"
 
 #include "core/posix/FileDescriptor.h"
+#include "core/posix/Folder.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -67,7 +66,7 @@ bool writeAll(int fd, const std::string& bytes) {
 // Optionally syncs, and closes even after a failed write; false if the write
 // or either step failed.
 bool finish(FileDescriptor& file, bool written, bool durable) {
-    written = (!durable || ::fsync(file.get()) == 0) && written;
+    written = (!durable || syncFile(file.get())) && written;
     return file.close() && written;
 }
 
@@ -120,28 +119,8 @@ bool writeInPlace(const std::string& target, const std::string& bytes, bool dura
     return finish(file, written, durable);
 }
 
-// True when the folder is append-only or immutable: files may not be renamed
-// or removed there, so a temporary file could never be taken away again.
-bool keepsEveryName(const std::string& folder) {
-    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    int flags = 0;
-    return directory.isOpen() && ::ioctl(directory.get(), FS_IOC_GETFLAGS, &flags) == 0 &&
-           (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
-}
-
-void syncFolder(const std::string& folder) {
-    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.isOpen()) {
-        ::fsync(directory.get());
-    }
-}
-} // namespace
-
-bool replaceFile(const std::string& path, const std::string& bytes, bool durable) {
-    const std::string target = followLinks(path);
-    if (target.empty()) {
-        return false;
-    }
+// The file replaced (the links already followed), and nothing told of it.
+bool replaceTarget(const std::string& target, const std::string& bytes, bool durable) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && (!S_ISREG(existing.st_mode) ||
@@ -172,8 +151,15 @@ bool replaceFile(const std::string& path, const std::string& bytes, bool durable
         ::unlink(temporary.c_str());
         return refused && writeInPlace(target, bytes, durable, exists);
     }
-    if (durable) {
-        syncFolder(folder);
+    return true;
+}
+} // namespace
+
+bool replaceFile(const std::string& path, const std::string& bytes, bool durable) {
+    const std::string target = followLinks(path);
+    if (target.empty() || !replaceTarget(target, bytes, durable)) {
+        return false;
     }
+    folderChanged(folderOf(target), durable);
     return true;
 }

@@ -1,0 +1,220 @@
+"""The web build in headless Chromium (Debian's, driven through its chromedriver by selenium), served from a
+loopback HTTP server of the test's own: a fresh browser profile for each Browser, a page driven like the game
+in a window (keys and the left button held until the game has visibly reacted), pictures taken as screenshots
+of the canvas element (the canvas read back inside the page gives black), what the game printed caught from the
+console, and the player's files read straight from the page origin's IndexedDB."""
+
+import base64
+import functools
+import http.server
+import shutil
+import subprocess
+import tempfile
+import threading
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+import harness
+from harness import FRAMES_SEEN, TOOL_TIMEOUT, parse_ppm, poll_until
+
+# Without the networking switches Chromium reaches for the network on its own; the page is all it may load.
+FLAGS = ["--headless=new", "--use-gl=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
+         "--disable-quic", "--no-first-run", "--disable-background-networking", "--disable-component-update",
+         "--disable-sync", "--disable-default-apps", "--window-size=1280,1024", "--force-device-scale-factor=1"]
+# The folder of the player's files as the page mounts it, and how IDBFS lays it out in IndexedDB.
+DATA = "/Resources/Data"
+IDB_VERSION, IDB_STORE = 21, "FILE_DATA"
+KEYS = {"Escape": Keys.ESCAPE, "Return": Keys.ENTER, "Up": Keys.ARROW_UP, "Down": Keys.ARROW_DOWN,
+        "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT}
+# Every line the page logs is kept whole for the test, before the page's own script runs.
+CATCH_PRINTED = """window.printed = [];
+const log = console.log.bind(console);
+console.log = (...parts) => { window.printed.push(parts.join(" ")); log(...parts); };"""
+
+
+class Server:
+    """A static HTTP server on a free loopback port, serving one folder, stopped at the end of its block."""
+
+    class Quiet(http.server.SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+    def __init__(self, folder):
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                                     functools.partial(self.Quiet, directory=folder))
+        self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
+
+    def __enter__(self):
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+        return self
+
+    def __exit__(self, *exc):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class Browser:
+    """Headless Chromium with a fresh profile, quit (and its profile removed) at the end of its block. With
+    storage refused the profile blocks every site's data, IndexedDB included, as a locked-down browser does."""
+
+    def __init__(self, storage=True):
+        self.profile = tempfile.mkdtemp(prefix="quarrow-chromium-")
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in FLAGS + [f"--user-data-dir={self.profile}"]:
+            options.add_argument(flag)
+        if not storage:
+            options.add_experimental_option("prefs", {"profile.default_content_setting_values.cookies": 2})
+        self.options = options
+        self.driver = None
+
+    def __enter__(self):
+        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=self.options)
+        self.driver.set_script_timeout(30)
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": CATCH_PRINTED})
+        return self
+
+    def __exit__(self, *exc):
+        try:
+            self.driver.quit()
+        finally:
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+    def files(self):
+        """{name: bytes} of the player's files the page origin keeps in IndexedDB (empty when none)."""
+        stored = self.driver.execute_async_script(f"""
+            const done = arguments[arguments.length - 1];
+            const request = indexedDB.open("{DATA}");
+            request.onerror = () => done({{}});
+            request.onsuccess = () => {{
+                const db = request.result, found = {{}};
+                if (!db.objectStoreNames.contains("{IDB_STORE}")) {{ db.close(); return done(found); }}
+                const cursor = db.transaction("{IDB_STORE}").objectStore("{IDB_STORE}").openCursor();
+                cursor.onsuccess = () => {{
+                    const at = cursor.result;
+                    if (!at) {{ db.close(); return done(found); }}
+                    if (at.value.contents) {{
+                        found[at.key] = btoa(Array.from(at.value.contents, c => String.fromCharCode(c)).join(""));
+                    }}
+                    at.continue();
+                }};
+            }};""")
+        return {path[len(DATA) + 1:]: base64.b64decode(data) for path, data in stored.items()}
+
+    def store(self, files):
+        """Put files into the origin's IndexedDB as the page keeps them, as if a game had written them."""
+        payload = {f"{DATA}/{name}": base64.b64encode(data).decode("ascii") for name, data in files.items()}
+        error = self.driver.execute_async_script(f"""
+            const [files, done] = arguments;
+            const request = indexedDB.open("{DATA}", {IDB_VERSION});
+            request.onupgradeneeded = () => request.result.createObjectStore("{IDB_STORE}")
+                .createIndex("timestamp", "timestamp", {{unique: false}});
+            request.onerror = () => done(String(request.error));
+            request.onsuccess = () => {{
+                const db = request.result, writing = db.transaction("{IDB_STORE}", "readwrite");
+                for (const [path, data] of Object.entries(files)) {{
+                    const contents = Uint8Array.from(atob(data), c => c.charCodeAt(0));
+                    writing.objectStore("{IDB_STORE}").put({{timestamp: new Date(), mode: 0o100644, contents}}, path);
+                }}
+                writing.oncomplete = () => {{ db.close(); done(null); }};
+                writing.onerror = () => done(String(writing.error));
+            }};""", payload)
+        assert error is None, f"storing {sorted(files)} in IndexedDB: {error}"
+
+
+class Page(harness.Game):
+    """The game's page open in a Browser, driven and looked at as harness.Game does a window: the canvas is the
+    window, its size the window's, and the page's end (the runtime's exit status) the process's end."""
+
+    def __init__(self, browser, url):
+        self.browser, self.driver, self.url = browser, browser.driver, url
+        self._frames = None
+
+    def __enter__(self):
+        self.driver.get(self.url)
+        return self
+
+    def __exit__(self, *exc):
+        pass
+
+    def canvas(self):
+        return self.driver.find_element(By.ID, "canvas")
+
+    def exit_status(self):
+        """The status the game ended with, or None while it runs."""
+        status = self.driver.execute_script("return document.body.dataset.exitStatus")
+        return None if status is None else int(status)
+
+    def printed(self):
+        return self.driver.execute_script("return window.printed || []")
+
+    def output(self):
+        """What the game printed, each line ended by a newline, as its standard output would hold it."""
+        return "".join(line + "\n" for line in self.printed()).encode("utf-8")
+
+    def diagnostics(self):
+        return f"printed: {self.output()[-2000:]!r}"
+
+    def alive(self):
+        status = self.exit_status()
+        if status is not None:
+            raise AssertionError(f"the game ended early with status {status}\n{self.diagnostics()}")
+
+    def find_window(self, timeout=60):
+        """Wait for the game to have started: its main loop running behind a canvas of the page's."""
+        poll_until(lambda: self.driver.execute_script("return !!(window.Module && Module.calledRun)"), timeout,
+                   "the game to start in the page")
+        return self.canvas()
+
+    def geometry(self):
+        size = self.canvas().size
+        return 0, 0, size["width"], size["height"]
+
+    def frames(self):
+        """Wait while the page draws FRAMES_SEEN frames (the game presents one each, at the same pace)."""
+        self.driver.execute_async_script("""
+            const [count, done] = arguments;
+            const next = left => left ? requestAnimationFrame(() => next(left - 1)) : done();
+            next(count);""", FRAMES_SEEN)
+
+    def press(self, key, done=None, what="", timeout=30):
+        key = KEYS.get(key, key)
+        return self._hold(lambda: ActionChains(self.driver).key_down(key).perform(),
+                          lambda: ActionChains(self.driver).key_up(key).perform(), done,
+                          f"{what} (with {key!r} held)", timeout)
+
+    def click(self, done=None, what="", timeout=30):
+        return self._hold(lambda: ActionChains(self.driver).click_and_hold().perform(),
+                          lambda: ActionChains(self.driver).release().perform(), done,
+                          f"{what} (with the button held)", timeout)
+
+    def move(self, x, y):
+        size = self.canvas().size
+        ActionChains(self.driver).move_to_element_with_offset(
+            self.canvas(), int(x - size["width"] // 2), int(y - size["height"] // 2)).perform()
+
+    def shot(self):
+        self.alive()
+        png = self.canvas().screenshot_as_png
+        return parse_ppm(subprocess.run(["convert", "png:-", "-alpha", "off", "-depth", "8", "ppm:-"], input=png,
+                                        capture_output=True, check=True, timeout=TOOL_TIMEOUT).stdout)
+
+    def escape(self, how="Escape", timeout=30):
+        try:
+            self._hold(lambda: ActionChains(self.driver).key_down(Keys.ESCAPE).perform(),
+                       lambda: ActionChains(self.driver).key_up(Keys.ESCAPE).perform(),
+                       lambda: self.exit_status() is not None, "the game to end", timeout)
+        except AssertionError:
+            raise AssertionError(f"the game did not end on Escape\n{self.diagnostics()}") from None
+        assert self.exit_status() == 0, f"{how} ended the game with status {self.exit_status()}"
+
+    def reload(self):
+        self.driver.refresh()
+
+    def wait_stored(self, test, what, timeout=30):
+        """Poll the origin's IndexedDB until test(files) holds; return the files."""
+        return poll_until(self.browser.files, timeout, what, interval=0.1, test=test)
