@@ -13,9 +13,7 @@
 #ifdef _WIN32
 #include "support/HeldFile.h"
 #else
-#ifndef __EMSCRIPTEN__
 #include "support/AsAnotherUser.h"
-#endif
 
 #include <csignal>
 #include <fcntl.h>

@@ -35,6 +35,11 @@ TEST(ProcessTest, PosixRules) {
 
 #elif defined(__EMSCRIPTEN__)
 
+TEST(ProcessTest, AProcessThatHasEndedIsToldFromOneThatRuns) {
+    EXPECT_FALSE(hasEnded(::getpid()));
+    EXPECT_TRUE(hasEnded(neverRun));
+}
+
 TEST(ProcessTest, NewFilesAreReadableAfterThePreparation) {
     const TestWorkspace workspace;
     // The browser's C library starts with every permission masked off.
