@@ -1,6 +1,7 @@
 #include "core/Process.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 void prepareProcess() {
     // The browser's C library starts with every permission masked off, which
@@ -10,4 +11,10 @@ void prepareProcess() {
 
 void quitOnHangUp() {
     // A page has no terminal to close.
+}
+
+bool hasEnded(int64_t processId) {
+    // A page runs one game, which always has the same number: a file left
+    // with another number is no running game's.
+    return processId != ::getpid();
 }
