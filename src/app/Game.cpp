@@ -5,6 +5,7 @@
 #include "core/Process.h"
 #include "core/WorkingFolder.h"
 #include "graphics/Sprite.h"
+#include "level/Level.h"
 
 #include <SDL_ttf.h>
 
@@ -61,7 +62,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     std::string looked;
-    if (!enterGameFolder(looked)) {
+    if (!enterGameFolder(TextRenderer::fontPath, looked)) {
         std::printf("The game's Resources folder is in neither %s\n", looked.c_str());
         waitForKey();
         return;
@@ -79,7 +80,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     }
     quitOnHangUp();
     TTF_Init();
-    removeLeftovers("Resources/Data");
+    removeLeftovers(dataFiles());
     settings = std::make_unique<Settings>();
     if (!createWindow()) {
         createDesktopSizedWindow();
@@ -100,6 +101,14 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
 
 Game::~Game() {
     release();
+}
+
+std::vector<std::string> Game::dataFiles() {
+    std::vector<std::string> files = {Settings::filePath, saveDataPath};
+    for (int n = 0; n < Level::generatedCount; ++n) {
+        files.push_back(Level::generatedFileName(n));
+    }
+    return files;
 }
 
 bool Game::createWindow() {

@@ -1,0 +1,32 @@
+// The game's folder is one that holds the game's own files: a Resources
+// folder of another program's is not it, whatever its letter case.
+#include "core/WorkingFolder.h"
+#include "support/TestWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(WorkingFolderTest, OnlyAFolderHoldingTheGamesFileIsTheGames) {
+    const std::string font = "Resources/Assets/DejaVuSans.ttf";
+    const TestWorkspace workspace(TestWorkspace::Layout{false, true});
+    fs::create_directories("Resources/Assets");
+    fs::create_directories("resources/assets");
+    workspace.write("Resources/Assets/Other.ttf", "x");
+    workspace.write("Resources/Data/Settings.ini", "x");
+    // The tests' own folder holds no game either: the working folder stays.
+    std::string looked;
+    EXPECT_FALSE(enterGameFolder(font, looked));
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), workspace.path()));
+
+    workspace.write(font, "x");
+    EXPECT_TRUE(enterGameFolder(font, looked));
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), workspace.path()));
+}
+
+} // namespace
