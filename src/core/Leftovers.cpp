@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -21,8 +22,9 @@ constexpr const char* marker = ".tmp.";
 // leading zero), or -1.
 int64_t processNumber(const std::string& id) {
     const bool digits = !id.empty() && id.size() <= maxIdDigits && id.front() != '0' &&
-                        std::all_of(id.begin(), id.end(),
-                                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+                        std::all_of(id.begin(), id.end(), [](char c) {
+                            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                        });
     return digits ? std::stoll(id) : -1;
 }
 
@@ -60,7 +62,8 @@ void removeLeftovers(const std::vector<std::string>& dataFiles) {
     std::map<fs::path, std::set<std::string>> byFolder;
     for (const std::string& file : dataFiles) {
         const fs::path path = fs::u8path(file);
-        byFolder[path.has_parent_path() ? path.parent_path() : fs::path(".")].insert(path.filename().u8string());
+        byFolder[path.has_parent_path() ? path.parent_path() : fs::path(".")].insert(
+            path.filename().u8string());
     }
     for (const auto& [folder, names] : byFolder) {
         removeFrom(folder, names);

@@ -1,8 +1,8 @@
 // Temporary files that killed writes left behind: removed at the next start
 // when their writer has ended and the name is exactly one a write of the
 // game's data files makes; kept while it runs, everything else kept.
-#include "app/Game.h"
 #include "core/Leftovers.h"
+#include "app/Game.h"
 #include "support/TestWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +32,9 @@ TEST(LeftoversTest, OnlyTheGamesOwnOfEndedWritersAreRemoved) {
     const std::string other = ".7";
 #endif
     const std::string ended = ".tmp.999999996"; // above any process number in use
-    const std::vector<std::string> removed = {"Settings.ini" + ended + own,
-                                              "SaveData.bin" + ended + own,
-                                              "level0.level" + ended + own,
-                                              "level9.level" + ended + own};
+    const std::vector<std::string> removed = {
+        "Settings.ini" + ended + own, "SaveData.bin" + ended + own, "level0.level" + ended + own,
+        "level9.level" + ended + own};
     const std::vector<std::string> kept = {
         "Settings.ini",
         "Settings.ini.tmp." + running + own, // a running game's

@@ -137,8 +137,8 @@ bool replaceTarget(const std::string& target, const std::string& bytes, bool dur
     }
     // The process's number in the name tells a later game whose leftover a
     // killed write left behind.
-    std::string temporary = target + ".tmp." + std::to_string(::getpid()) + "." +
-                            std::string(uniqueLength, 'X');
+    std::string temporary =
+        target + ".tmp." + std::to_string(::getpid()) + "." + std::string(uniqueLength, 'X');
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
         const bool folderReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;
@@ -161,9 +161,9 @@ bool replaceTarget(const std::string& target, const std::string& bytes, bool dur
 } // namespace
 
 bool isTemporarySuffix(const std::string& suffix) {
-    return suffix.size() == uniqueLength &&
-           std::all_of(suffix.begin(), suffix.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+    return suffix.size() == uniqueLength && std::all_of(suffix.begin(), suffix.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) != 0;
+           });
 }
 
 bool replaceFile(const std::string& path, const std::string& bytes, bool durable) {
