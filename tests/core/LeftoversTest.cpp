@@ -47,7 +47,6 @@ TEST(LeftoversTest, OnlyTheGamesOwnOfEndedWritersAreRemoved) {
         "level2.level" + ended + ".abcdefg",
         "level2.level" + ended + ".07",
         "level10.level" + ended + own, // not a file the game writes
-        "Level0.level" + ended + own,
         ended + own,
         // A player's own files.
         "notes" + ended + ".ab",
