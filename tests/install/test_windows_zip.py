@@ -429,14 +429,15 @@ def installs_plays_upgrades_and_uninstalls():
         check_installed(wine, other, zip_files, version)
 
         # The newest install's uninstaller, as Apps & features runs it quietly, takes everything with it; run again
-        # (from a copy, waited for as the README says), it finds nothing to remove and says so (status 2).
+        # (from a copy, waited for as the README says) on the first folder, where only the player's files are, it
+        # removes nothing and says so (status 2).
         again = os.path.join(wine.path, "uninstall-again.exe")
         shutil.copyfile(wine.unix(other + r"\uninstall.exe"), again)
         assert wine.run(wine.unix(other + r"\uninstall.exe"), "/S") == 0, "the quiet uninstall failed"
         wait_uninstalled(wine, other, {}, "the second folder removed whole")
         harness.poll_until(lambda: wine.entry() == {} and wine.shortcut() is None, 30, "the entry and shortcut gone")
-        rerun = wine.run(again, "/S", "_?=" + other)
-        assert rerun == 2, f"the uninstaller run a second time ended with status {rerun}"
+        rerun = wine.run(again, "/S", "_?=" + folder)
+        assert rerun == 2, f"the uninstaller run on the player's files alone ended with status {rerun}"
         assert not os.path.exists(wine.unix(other)) and wine.entry() == {} and wine.shortcut() is None
         assert tree_of(wine.unix(folder)) == kept, "the player's files of the first folder changed"
         assert tree_of(wine.unix(games)) == theirs, "the player's folder changed"
