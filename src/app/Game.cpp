@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 // A start-up failure is shown until the player has seen it.
@@ -61,8 +62,12 @@ void saveUnsavedGame() {
 Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // The font marks the game's folder best; a folder whose assets are gone
+    // is still the game's by its data files.
+    std::vector<std::string> gameFiles = dataFiles();
+    gameFiles.insert(gameFiles.begin(), TextRenderer::fontPath);
     std::string looked;
-    if (!enterGameFolder(TextRenderer::fontPath, looked)) {
+    if (!enterGameFolder(gameFiles, looked)) {
         std::printf("The game's Resources folder is in neither %s\n", looked.c_str());
         waitForKey();
         return;

@@ -25,17 +25,19 @@ std::string shown(const fs::path& folder) {
 }
 } // namespace
 
-bool enterGameFolder(const std::string& gameFile, std::string& looked) {
+bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& looked) {
     std::error_code error;
     const fs::path working = fs::current_path(error);
-    if (holds(".", gameFile)) {
-        return true;
-    }
     const fs::path program = programFolder();
-    if (!program.empty() && holds(program, gameFile)) {
-        fs::current_path(program, error);
-        if (!error) {
+    for (const std::string& file : gameFiles) {
+        if (holds(".", file)) {
             return true;
+        }
+        if (!program.empty() && holds(program, file)) {
+            fs::current_path(program, error);
+            if (!error) {
+                return true;
+            }
         }
     }
     looked = "the working folder (" + shown(working) + ") nor the program's folder (" +

@@ -6,9 +6,12 @@
 // game's own files: a `Resources` of some other program's (C:\Windows has
 // one) is never read or written.
 #include <string>
+#include <vector>
 
-// True when the working folder holds `gameFile` (a path relative to the
-// game's folder), or the program's folder does and is now the working folder.
-// Otherwise the working folder stays, and `looked` names the folders looked
-// in, for the player.
-bool enterGameFolder(const std::string& gameFile, std::string& looked);
+// `gameFiles` are paths of the game's own files, relative to its folder, the
+// surest sign of the game's folder first. For each in turn, the working
+// folder stays when it holds that file, or else the program's folder becomes
+// the working folder when it does; true then. When neither holds any of them,
+// false: the working folder stays, and `looked` names the folders looked in,
+// for the player.
+bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& looked);

@@ -7,25 +7,28 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(WorkingFolderTest, OnlyAFolderHoldingTheGamesFileIsTheGames) {
-    const std::string font = "Resources/Assets/DejaVuSans.ttf";
+TEST(WorkingFolderTest, OnlyAFolderHoldingOneOfTheGamesFilesIsTheGames) {
+    const std::vector<std::string> gameFiles = {"Resources/Assets/DejaVuSans.ttf",
+                                                "Resources/Data/Settings.ini"};
     const TestWorkspace workspace(TestWorkspace::Layout{false, true});
     fs::create_directories("Resources/Assets");
     fs::create_directories("resources/assets");
     workspace.write("Resources/Assets/Other.ttf", "x");
-    workspace.write("Resources/Data/Settings.ini", "x");
+    workspace.write("Resources/Data/Other.ini", "x");
     // The tests' own folder holds no game either: the working folder stays.
     std::string looked;
-    EXPECT_FALSE(enterGameFolder(font, looked));
+    EXPECT_FALSE(enterGameFolder(gameFiles, looked));
     EXPECT_TRUE(fs::equivalent(fs::current_path(), workspace.path()));
 
-    workspace.write(font, "x");
-    EXPECT_TRUE(enterGameFolder(font, looked));
+    // The game's folder, its assets gone.
+    workspace.write(gameFiles[1], "x");
+    EXPECT_TRUE(enterGameFolder(gameFiles, looked));
     EXPECT_TRUE(fs::equivalent(fs::current_path(), workspace.path()));
 }
 
