@@ -5,6 +5,7 @@
 #include "core/Process.h"
 #include "core/WorkingFolder.h"
 #include "graphics/Sprite.h"
+#include "level/Level.h"
 
 #include <SDL_ttf.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 // A start-up failure is shown until the player has seen it.
@@ -60,8 +62,12 @@ void saveUnsavedGame() {
 Game::Game(InputState& inputState, InputHandler& inputHandler)
     : inputHandler(inputHandler), inputState(inputState) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // The font marks the game's folder best; a folder whose assets are gone
+    // is still the game's by its data files.
+    std::vector<std::string> gameFiles = dataFiles();
+    gameFiles.insert(gameFiles.begin(), TextRenderer::fontPath);
     std::string looked;
-    if (!enterGameFolder(looked)) {
+    if (!enterGameFolder(gameFiles, looked)) {
         std::printf("The game's Resources folder is in neither %s\n", looked.c_str());
         waitForKey();
         return;
@@ -79,7 +85,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     }
     quitOnHangUp();
     TTF_Init();
-    removeLeftovers("Resources/Data");
+    removeLeftovers(dataFiles());
     settings = std::make_unique<Settings>();
     if (!createWindow()) {
         createDesktopSizedWindow();
@@ -100,6 +106,14 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
 
 Game::~Game() {
     release();
+}
+
+std::vector<std::string> Game::dataFiles() {
+    std::vector<std::string> files = {Settings::filePath, saveDataPath};
+    for (int n = 0; n < Level::generatedCount; ++n) {
+        files.push_back(Level::generatedFileName(n));
+    }
+    return files;
 }
 
 bool Game::createWindow() {

@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 class Game {
   public:
@@ -31,6 +33,10 @@ class Game {
     static constexpr double updateInterval = 10.0;
     // A frame needs more than this since the last present (under 60 a second).
     static constexpr double frameInterval = 1000.0 / 60.0;
+
+    // Every data file the game writes (paths): the settings, the save and
+    // the generated levels.
+    static std::vector<std::string> dataFiles();
 
     // Start-up. Failures are printed and start-up goes on without the part
     // that failed.

@@ -15,10 +15,14 @@
 // Windows lets other programs (virus scanners, sync tools, editors) hold a
 // file for a moment: such a hold is waited out for about two seconds, and a
 // file still held after that is named in one printed line with the cause. The
-// temporary file's name carries the process's number (`<file>.tmp.<pid>.…`),
-// so that a leftover of a killed game can be told from a running game's.
+// temporary file's name carries the process's number and a suffix that makes
+// it unique (`<file>.tmp.<pid>.<suffix>`), so that a leftover of a killed game
+// can be told from a running game's.
 #include <string>
 
 // Returns false, writing nothing and leaving no temporary file, when anything
 // fails (for example when the folder does not exist). Never creates folders.
 bool replaceFile(const std::string& path, const std::string& bytes, bool durable = false);
+// True when `suffix` is one this system's writes end a temporary name with:
+// six letters or digits on POSIX, a count below 100 on Windows.
+bool isTemporarySuffix(const std::string& suffix);

@@ -9,9 +9,9 @@
 namespace {
 namespace fs = std::filesystem;
 
-bool holdsResources(const fs::path& folder) {
+bool holds(const fs::path& folder, const std::string& gameFile) {
     std::error_code error;
-    return fs::is_directory(folder / "Resources", error);
+    return fs::is_regular_file(folder / fs::u8path(gameFile), error);
 }
 
 // The folder the program lies in, as SDL finds it (UTF-8), or empty.
@@ -25,17 +25,19 @@ std::string shown(const fs::path& folder) {
 }
 } // namespace
 
-bool enterGameFolder(std::string& looked) {
+bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& looked) {
     std::error_code error;
     const fs::path working = fs::current_path(error);
-    if (holdsResources(".")) {
-        return true;
-    }
     const fs::path program = programFolder();
-    if (!program.empty() && holdsResources(program)) {
-        fs::current_path(program, error);
-        if (!error) {
+    for (const std::string& file : gameFiles) {
+        if (holds(".", file)) {
             return true;
+        }
+        if (!program.empty() && holds(program, file)) {
+            fs::current_path(program, error);
+            if (!error) {
+                return true;
+            }
         }
     }
     looked = "the working folder (" + shown(working) + ") nor the program's folder (" +

@@ -2,10 +2,16 @@
 // The folder the game runs in: every file it reads or writes lies under
 // Resources there. A game started from somewhere else (another prompt, a
 // shortcut with no working folder, a file manager) runs in its program's own
-// folder instead, when that one holds the Resources.
+// folder instead. A folder counts as the game's only when it holds one of the
+// game's own files: a `Resources` of some other program's (C:\Windows has
+// one) is never read or written.
 #include <string>
+#include <vector>
 
-// True when the working folder holds Resources, or the program's folder does
-// and is now the working folder. Otherwise the working folder stays, and
-// `looked` names the folders looked in, for the player.
-bool enterGameFolder(std::string& looked);
+// `gameFiles` are paths of the game's own files, relative to its folder, the
+// surest sign of the game's folder first. For each in turn, the working
+// folder stays when it holds that file, or else the program's folder becomes
+// the working folder when it does; true then. When neither holds any of them,
+// false: the working folder stays, and `looked` names the folders looked in,
+// for the player.
+bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& looked);

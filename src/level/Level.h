@@ -20,7 +20,8 @@ class Level {
     static constexpr size_t maxRows = 512;
     static constexpr size_t maxColumns = 512;
 
-    // Where "New Game" writes level n.
+    // "New Game" writes this many levels, level n to generatedFileName(n).
+    static constexpr int generatedCount = 10;
     static std::string generatedFileName(int n);
     // The file the game scene plays: the first generated level when there is
     // one (even one another program holds for the moment), else a hand-made

@@ -17,7 +17,6 @@ constexpr Entry entries[] = {
     {"Options", 0.8f},
     {"Quit", 0.9f},
 };
-constexpr int levelCount = 10;
 } // namespace
 
 MainMenu::MainMenu(SDL_Renderer* renderer, InputState& inputState, InputHandler& inputHandler,
@@ -99,7 +98,7 @@ void MainMenu::runOptions() {
 }
 
 void MainMenu::startNewGame() {
-    for (int n = 0; n < levelCount; ++n) {
+    for (int n = 0; n < Level::generatedCount; ++n) {
         LevelGenerator generator;
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         generator.generate(Level::generatedFileName(n).c_str());

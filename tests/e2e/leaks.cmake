@@ -5,8 +5,10 @@
 add_test(NAME e2e_leaks
          COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/test_leaks.py $<TARGET_FILE:quarrow>
                  ${PROJECT_SOURCE_DIR}/Resources)
+# Mesa's driver is preloaded from the build's own multiarch folder: a machine may hold another
+# architecture's beside it.
 set_tests_properties(e2e_leaks PROPERTIES LABELS leak TIMEOUT 180
-                     ENVIRONMENT "CXX=${CMAKE_CXX_COMPILER}")
+                     ENVIRONMENT "CXX=${CMAKE_CXX_COMPILER};QUARROW_MULTIARCH=${CMAKE_LIBRARY_ARCHITECTURE}")
 
 # The absurd Settings.ini values (sizes at the limits of 32 bits) reach the layout and drawing maths:
 # any undefined conversion or overflow there stops the game with a report, and the case fails on its

@@ -4,7 +4,6 @@ end with status 0 and no report, with the suppressions in lsan.supp. No suppress
 the game, the libraries it links or a function SDL exports, and a forgotten surface and font must still
 be reported with them in force."""
 
-import glob
 import os
 import re
 import shlex
@@ -34,9 +33,12 @@ def linked_libraries(binary):
 def sanitized_game(display, work):
     """The sanitizer-built game with Mesa's software OpenGL driver preloaded (after a dynamic sanitizer
     runtime, which must come first). SDL unloads the driver at SDL_Quit, and what only its globals point
-    to would then look leaked from a module no suppression could name; preloaded, it stays mapped."""
+    to would then look leaked from a module no suppression could name; preloaded, it stays mapped. The
+    driver is the build's own architecture's (its multiarch folder, where the system has one)."""
     env = dict(SANITIZER_ENV)
-    drivers = sorted(glob.glob("/usr/lib/*/dri/swrast_dri.so") + glob.glob("/usr/lib*/dri/swrast_dri.so"))
+    multiarch = os.environ.get("QUARROW_MULTIARCH")
+    folders = [f"/usr/lib/{multiarch}"] if multiarch else ["/usr/lib64", "/usr/lib"]
+    drivers = [path for path in (f"{folder}/dri/swrast_dri.so" for folder in folders) if os.path.exists(path)]
     if drivers:
         runtime = [p for name, p in linked_libraries(BINARY).items() if name.startswith("libasan.so")]
         env["LD_PRELOAD"] = " ".join(runtime + drivers[:1])

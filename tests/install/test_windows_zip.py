@@ -5,7 +5,8 @@ README with Windows' line ends and every licence, and its program needs no DLL b
 hardening flags and carries the game's icon, its version and its manifest; unzipped into a folder named beyond
 ASCII, it plays under wine in a real window on Xvfb and keeps its files there. The installer, run quietly by a
 player without privileges in a fresh wine prefix, installs the zip's tree with a Start-menu shortcut and an
-"Apps & features" entry, upgrades and uninstalls keeping the player's files."""
+"Apps & features" entry, upgrades and uninstalls keeping the player's files, and never writes over a file it did
+not install."""
 
 import functools
 import os
@@ -335,7 +336,9 @@ def wait_uninstalled(wine, folder, left, what):
 def installs_plays_upgrades_and_uninstalls():
     """Quiet installs into the default folder and another one, the game started from the Start menu saving
     into its Resources\\Data, an upgrade waiting for that game to end and keeping the player's files byte for
-    byte, a folder the player may not write refused, and quiet uninstalls keeping what the player made."""
+    byte, a folder the player may not write or too long refused, one of the player's own files given a Quarrow
+    folder inside it, and quiet uninstalls keeping what the player made and handing the shortcut and the entry
+    on to the install left."""
     zip_path = packed_twice()[0][1]
     version = version_of(zip_path)
     with zipfile.ZipFile(zip_path) as z:
@@ -349,12 +352,19 @@ def installs_plays_upgrades_and_uninstalls():
         # A folder the player may not write: refused (status 4) before anything is written.
         refused = wine.run(setup, "/S", r"/D=Z:" + locked.replace("/", "\\") + r"\Quarrow")
         assert refused == 4, f"the install into a locked folder ended with status {refused}"
-        assert os.listdir(locked) == [] and wine.entry() == {} and wine.shortcut() is None, (
-            "a refused install left things behind")
+        # A folder of 301 characters, longer than Windows reaches files in: refused (status 5), nothing written.
+        top = rf"C:\users\{PLAYER}\{'d' * 140}"
+        deep = top + "\\" + "e" * (300 - len(top))
+        refused = wine.run(setup, "/S", "/D=" + deep)
+        assert refused == 5, f"the install into a folder of {len(deep)} characters ended with status {refused}"
+        assert os.listdir(locked) == [] and not os.path.exists(wine.unix(top)) and wine.entry() == {} and (
+            wine.shortcut() is None), "a refused install left things behind"
 
         folder = rf"C:\users\{PLAYER}\AppData\Local\Programs\Quarrow"
         assert wine.run(setup, "/S") == 0, "the quiet install failed"
         check_installed(wine, folder, zip_files, version)
+        # An install of an earlier version, which kept no list of its folders, is known by its entry.
+        assert wine.run("reg", "delete", r"HKCU\Software\Quarrow", "/f") == 0, "the list of installs stayed"
 
         # The player's files, as a game leaves them; the game, started from the Start menu, takes them up.
         data = wine.unix(folder + r"\Resources\Data")
@@ -391,25 +401,46 @@ def installs_plays_upgrades_and_uninstalls():
         assert data_now == player_files, f"the upgrade did not keep the player's files byte for byte: {data_now}"
         kept = player_files | {"Resources": None, "Resources/Data": None}
 
-        # A second install elsewhere takes over the shortcut and the entry; the first folder's uninstaller leaves
-        # those to it, and its own player's files where they are.
-        other = rf"C:\users\{PLAYER}\Games\Quarrow"
-        assert wine.run(setup, "/S", "/D=" + other) == 0, "the install into another folder failed"
+        # A second install, its folder quoted, into a folder of the player's own files: it goes into a Quarrow
+        # folder of its own there, and takes over the shortcut and the entry. Its uninstaller hands them back to
+        # the first install and leaves the player's files as they were.
+        games = rf"C:\users\{PLAYER}\My Games"
+        theirs = {"README.txt": b"mine\r\n", "uninstall.exe": b"MZ mine", "Resources/Assets/Button.bmp": b"BM mine"}
+        for name, content in theirs.items():
+            path = os.path.join(wine.unix(games), name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            harness.write_file(path, content)
+        subprocess.run(["chown", "-R", "65534:65534", wine.unix(games)], check=True)
+        theirs |= {"Resources": None, "Resources/Assets": None}
+        other = games + r"\Quarrow"
+        assert wine.run(setup, "/S", f'/D="{games}"') == 0, "the install into a folder of the player's failed"
+        check_installed(wine, other, zip_files, version)
+        assert wine.run(wine.unix(other + r"\uninstall.exe"), "/S") == 0, "the second folder's uninstaller failed"
+        wait_uninstalled(wine, other, {}, "the second folder removed whole")
+        check_installed(wine, folder, zip_files, version)
+        assert tree_of(wine.unix(games)) == theirs, "the player's folder changed"
+
+        # Installed there again, the first folder's uninstaller leaves the shortcut and the entry to it, and its own
+        # player's files where they are.
+        assert wine.run(setup, "/S", "/D=" + games) == 0, "the install into a folder of the player's failed"
         check_installed(wine, other, zip_files, version)
         assert wine.run(wine.unix(folder + r"\uninstall.exe"), "/S") == 0, "the first folder's uninstaller failed"
         wait_uninstalled(wine, folder, kept, "the first folder's uninstall, keeping Resources\\Data")
         check_installed(wine, other, zip_files, version)
 
         # The newest install's uninstaller, as Apps & features runs it quietly, takes everything with it; run again
-        # (from a copy), it finds nothing to do.
+        # (from a copy, waited for as the README says) on the first folder, where only the player's files are, it
+        # removes nothing and says so (status 2).
         again = os.path.join(wine.path, "uninstall-again.exe")
         shutil.copyfile(wine.unix(other + r"\uninstall.exe"), again)
         assert wine.run(wine.unix(other + r"\uninstall.exe"), "/S") == 0, "the quiet uninstall failed"
         wait_uninstalled(wine, other, {}, "the second folder removed whole")
         harness.poll_until(lambda: wine.entry() == {} and wine.shortcut() is None, 30, "the entry and shortcut gone")
-        assert wine.run(again, "/S", "_?=" + other) == 0, "the uninstaller run a second time failed"
+        rerun = wine.run(again, "/S", "_?=" + folder)
+        assert rerun == 2, f"the uninstaller run on the player's files alone ended with status {rerun}"
         assert not os.path.exists(wine.unix(other)) and wine.entry() == {} and wine.shortcut() is None
         assert tree_of(wine.unix(folder)) == kept, "the player's files of the first folder changed"
+        assert tree_of(wine.unix(games)) == theirs, "the player's folder changed"
 
 
 harness.run_cases([two_copies_pack_the_same_bytes, zip_holds_the_game_and_its_licences,

@@ -3,6 +3,8 @@
 #include "core/posix/FileDescriptor.h"
 #include "core/posix/Folder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -16,6 +18,8 @@ namespace {
 constexpr int maxLinks = 40;
 // What a new file gets (before the umask), as a plain fopen would give it.
 constexpr mode_t newFileMode = 0666;
+// mkostemp's unique part: as many letters or digits as its template has Xs.
+constexpr size_t uniqueLength = 6;
 
 std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -133,7 +137,8 @@ bool replaceTarget(const std::string& target, const std::string& bytes, bool dur
     }
     // The process's number in the name tells a later game whose leftover a
     // killed write left behind.
-    std::string temporary = target + ".tmp." + std::to_string(::getpid()) + ".XXXXXX";
+    std::string temporary =
+        target + ".tmp." + std::to_string(::getpid()) + "." + std::string(uniqueLength, 'X');
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
         const bool folderReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;
@@ -154,6 +159,12 @@ bool replaceTarget(const std::string& target, const std::string& bytes, bool dur
     return true;
 }
 } // namespace
+
+bool isTemporarySuffix(const std::string& suffix) {
+    return suffix.size() == uniqueLength && std::all_of(suffix.begin(), suffix.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) != 0;
+           });
+}
 
 bool replaceFile(const std::string& path, const std::string& bytes, bool durable) {
     const std::string target = followLinks(path);

@@ -5,6 +5,7 @@
 #include "core/windows/WidePath.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 // A temporary name beside the target that nothing else holds: a leftover of
@@ -66,6 +67,15 @@ bool writeInPlace(const std::string& path, const std::wstring& target, const std
     return file.isOpen() && finish(file, written, durable);
 }
 } // namespace
+
+bool isTemporarySuffix(const std::string& suffix) {
+    unsigned attempt = 0;
+    const char* end = suffix.data() + suffix.size();
+    const auto [last, error] = std::from_chars(suffix.data(), end, attempt);
+    // As the count is written: decimal, without a leading zero.
+    return error == std::errc() && last == end && attempt < maxAttempts &&
+           std::to_string(attempt) == suffix;
+}
 
 bool replaceFile(const std::string& path, const std::string& bytes, bool durable) {
     const std::wstring target = widePath(path);
