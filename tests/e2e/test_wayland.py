@@ -57,17 +57,19 @@ class Weston:
              f"--socket={self.env['WAYLAND_DISPLAY']}", f"--config={ini}", f"--log={self.log}"],
             env=dict(self.display.env, **self.env), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=harness._die_with_parent)
-        # Ready once its window shows the white desktop.
-        harness.poll_until(self.desktop_shown, 60, "Weston's white desktop", 0.2)
-        output = self.display.run("xdotool", "search", "--onlyvisible", "--name", "Weston").split()
+        # Ready once its window shows the white desktop; it has the keyboard.
+        output = harness.poll_until(lambda: self.alive() and self.display.run(
+            "xdotool", "search", "--onlyvisible", "--name", "^Weston", check=False).split(), 60, "Weston's window")
+        harness.poll_until(lambda: self.alive() and window_box(self.display.screenshot(output[-1])) is None, 60,
+                           "Weston's white desktop", 0.2)
         self.display.run("xdotool", "windowfocus", output[-1])
         return self
 
-    def desktop_shown(self):
+    def alive(self):
         if self.proc.poll() is not None:
             raise AssertionError(f"weston exited with status {self.proc.returncode}: "
                                  f"{harness.read_file(self.log)[-1500:]!r}")
-        return window_box(self.display.screenshot()) is None
+        return True
 
     def __exit__(self, *exc):
         harness._stop(self.proc)
