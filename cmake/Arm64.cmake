@@ -30,8 +30,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # compiler does not search by itself.
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${sysroot}/usr/include/aarch64-linux-gnu)
 # What SDL2 links in turn is found in the sysroot, not beside the cross
-# compiler; so are the libraries whose packages the .deb depends on.
-set(QUARROW_CROSS_LIBRARY_DIRS ${sysroot}/usr/lib/aarch64-linux-gnu ${sysroot}/lib/aarch64-linux-gnu)
+# compiler (PulseAudio's own library is in a folder of its own, which its
+# client library names by its path on the target); so are the libraries
+# whose packages the .deb depends on.
+set(QUARROW_CROSS_LIBRARY_DIRS ${sysroot}/usr/lib/aarch64-linux-gnu ${sysroot}/lib/aarch64-linux-gnu
+                               ${sysroot}/usr/lib/aarch64-linux-gnu/pulseaudio)
 string(REPLACE ";" ":" path "${QUARROW_CROSS_LIBRARY_DIRS}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,-rpath-link,${path}")
 
