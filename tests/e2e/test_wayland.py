@@ -13,7 +13,11 @@ from harness import Display, Game, Image, Workdir
 BINARY, RESOURCES = harness.arguments()
 
 SIZE, SETTINGS, SAVE_BYTES = harness.PORT_SIZE, harness.PORT_SETTINGS, harness.PORT_SAVE
-WHITE = b"\xff" * 3
+WESTON_SIZE = 1280, 800
+# Weston draws its pointer itself: it is put in the screen's bottom right corner, which no window of the stored
+# size placed on the screen reaches, and where only a few pale pixels of its shadow show. Pale pixels are
+# background.
+PALE = bytes(range(0xC0, 0x100))
 # A plain white desktop without a panel or animations; the screen never blanks.
 WESTON_INI = """[core]
 idle-time=0
@@ -27,16 +31,15 @@ focus-animation=none
 
 
 def window_box(img):
-    """(x0, y0, x1, y1), inclusive, of what is not white in a screenshot, or None."""
-    white = WHITE * img.width
-    rows = [y for y in range(img.height) if img.row(y) != white]
+    """(x0, y0, x1, y1), inclusive, of what is not background in a screenshot, or None."""
+    rows = [y for y in range(img.height) if img.row(y).translate(None, PALE)]
     if not rows:
         return None
     x0, x1 = img.width, -1
     for y in rows:
         row = img.row(y)
-        x0 = min(x0, (len(row) - len(row.lstrip(b"\xff"))) // 3)
-        x1 = max(x1, (len(row.rstrip(b"\xff")) - 1) // 3)
+        x0 = min(x0, (len(row) - len(row.lstrip(PALE))) // 3)
+        x1 = max(x1, (len(row.rstrip(PALE)) - 1) // 3)
     return x0, rows[0], x1, rows[-1]
 
 
@@ -53,17 +56,28 @@ class Weston:
         ini, self.log = os.path.join(self.runtime.name, "weston.ini"), os.path.join(self.runtime.name, "weston.log")
         harness.write_file(ini, WESTON_INI.encode())
         self.proc = subprocess.Popen(
-            ["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1280", "--height=800",
-             f"--socket={self.env['WAYLAND_DISPLAY']}", f"--config={ini}", f"--log={self.log}"],
+            ["weston", "--backend=x11-backend.so", "--use-pixman", f"--width={WESTON_SIZE[0]}",
+             f"--height={WESTON_SIZE[1]}", f"--socket={self.env['WAYLAND_DISPLAY']}", f"--config={ini}",
+             f"--log={self.log}"],
             env=dict(self.display.env, **self.env), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=harness._die_with_parent)
-        # Ready once its window shows the white desktop; it has the keyboard.
+        # Its window (at the top left of the Xvfb screen) gets the keyboard and the pointer; it is ready once it
+        # shows the white desktop.
         output = harness.poll_until(lambda: self.alive() and self.display.run(
-            "xdotool", "search", "--onlyvisible", "--name", "^Weston", check=False).split(), 60, "Weston's window")
-        harness.poll_until(lambda: self.alive() and window_box(self.display.screenshot(output[-1])) is None, 60,
-                           "Weston's white desktop", 0.2)
-        self.display.run("xdotool", "windowfocus", output[-1])
+            "xdotool", "search", "--onlyvisible", "--class", "^Weston Compositor$", check=False).split(), 60,
+                                    "Weston's window")[-1]
+        self.display.run("xdotool", "windowfocus", output)
+        harness.poll_until(lambda: self.alive() and self.pointer_aside() and window_box(
+            self.display.screenshot(output)) is None, 60, "Weston's white desktop", 0.2)
         return self
+
+    def pointer_aside(self):
+        """Move the pointer into the corner, from outside Weston's window: Weston takes the place where the
+        pointer enters its window even when it missed the moves made while it started."""
+        w, h = WESTON_SIZE
+        for at in ((harness.SCREEN_W - 1, harness.SCREEN_H - 1), (w - 1, h - 1)):
+            self.display.run("xdotool", "mousemove", str(at[0]), str(at[1]))
+        return True
 
     def alive(self):
         if self.proc.poll() is not None:
@@ -95,11 +109,8 @@ class WaylandGame(Game):
         return Image(x1 - x0 + 1, y1 - y0 + 1, b"".join(img.row(y, x0, x1 + 1) for y in range(y0, y1 + 1)))
 
     def open_menu(self, size=None):
-        """Wait for the window of the stored size; put the pointer on a point of it that no control covers, then
-        wait for the fresh menu."""
+        """Wait for a window of the stored size and the fresh menu in it."""
         self.wait_shot(lambda img: (img.width, img.height) == SIZE, f"a {SIZE[0]} x {SIZE[1]} window on Weston")
-        x0, y0 = window_box(self.display.screenshot())[:2]
-        self.display.run("xdotool", "mousemove", str(x0 + harness.EMPTY[0]), str(y0 + harness.EMPTY[1]))
         return self.select(None, harness.menu_entry(1, SIZE), '"New Game" selected in the fresh menu')
 
 
