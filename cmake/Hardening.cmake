@@ -25,9 +25,15 @@ endif()
 
 find_program(QUARROW_DPKG_BUILDFLAGS dpkg-buildflags)
 if(QUARROW_DPKG_BUILDFLAGS)
-    # Run from the source folder, so that its file-prefix map turns that path into ".".
+    # A cross build (its toolchain file names Debian's architecture) takes that
+    # architecture's flags. Run from the source folder, so that its file-prefix
+    # map turns that path into ".".
+    set(host_arch)
+    if(QUARROW_DEB_ARCH)
+        set(host_arch DEB_HOST_ARCH=${QUARROW_DEB_ARCH})
+    endif()
     foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
-        execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all ${host_arch}
                                 ${QUARROW_DPKG_BUILDFLAGS} --get ${kind}
                         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                         OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE
@@ -46,7 +52,8 @@ else()
     message(STATUS "No dpkg-buildflags: Release built without the distribution's hardening")
 endif()
 
-# Not in every dpkg-buildflags yet.
+# Not in every dpkg-buildflags yet. Control-flow protection exists for x86
+# alone: the compiler refuses it for other processors, and so does the check.
 foreach(flag -fstack-clash-protection -fcf-protection)
     string(MAKE_C_IDENTIFIER "QUARROW_HAS${flag}" known)
     check_cxx_compiler_flag(${flag} ${known})

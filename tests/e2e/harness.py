@@ -441,6 +441,14 @@ def printed_levels(levels):
     return text
 
 
+def check_printed_levels(out, levels):
+    """Standard output `out` is, byte for byte, what "New Game" prints for the maps `levels`."""
+    printed = printed_levels(levels)
+    at = next((i for i, (a, b) in enumerate(zip(out, printed)) if a != b), min(len(out), len(printed)))
+    assert out == printed, (f"standard output ({len(out)} bytes) differs from the maps printed "
+                            f"({len(printed)} bytes) at byte {at}: {out[max(at - 40, 0):at + 40]!r}")
+
+
 def check_level_file(name, data):
     """A generated level as written: h rows of w bytes of 0/1, each followed by CR LF, w and h
     multiples of 10 in 40..150. Returns the rows."""

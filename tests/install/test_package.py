@@ -2,7 +2,9 @@
 bytes twice; the package's control fields and file list, its link to the system's font, its symbols package,
 the hardening of the program and lintian's verdict are checked; and the launcher of an unpacked copy starts the
 game, which keeps its files in the player's folder. The documents' and the metadata's contents are the
-installed tree's, checked by test_install.py."""
+installed tree's, checked by test_install.py. The arm64 package (scripts/package --arch arm64) is checked the
+same way but for the start, which the arm64 build's real-window case makes under qemu (test_arm64.py): its
+program is an aarch64 one, and its Depends are worked out from Debian's arm64 libraries."""
 
 import hashlib
 import os
@@ -17,14 +19,14 @@ from harness import tool
 SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 
 
-def package_twice(tmp):
-    """Runs scripts/package in two copies at different depths at the same time; returns the first one's .deb
-    and -dbgsym .ddeb."""
+def package_twice(tmp, options=()):
+    """Runs scripts/package (with `options`) in two copies at different depths at the same time; returns the
+    first one's .deb and -dbgsym .ddeb."""
     builds = []
     for copy in (os.path.join(tmp, "a", "quarrow"), os.path.join(tmp, "b", "other", "place")):
         copy_of_repository(copy)
         out = copy + "-out"
-        proc = subprocess.Popen([os.path.join(copy, "scripts", "package"), out], stdout=subprocess.PIPE,
+        proc = subprocess.Popen([os.path.join(copy, "scripts", "package"), *options, out], stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         builds.append((proc, out))
     outputs = []
@@ -51,10 +53,9 @@ def expected_files():
     return files
 
 
-def check_control(deb):
+def check_control(deb, arch):
     fields = {name: tool("dpkg-deb", "-f", deb, name).strip() for name in
               ("Package", "Version", "Architecture", "Maintainer", "Section", "Depends", "Description")}
-    arch = tool("dpkg", "--print-architecture").strip()
     assert fields["Package"] == "quarrow" and fields["Section"] == "games", fields
     assert re.fullmatch(r"\d+\.\d+\.\d+", fields["Version"]) and fields["Architecture"] == arch, fields
     assert os.path.basename(deb) == f"quarrow_{fields['Version']}_{fields['Architecture']}.deb", deb
@@ -91,19 +92,23 @@ def check_listing(deb):
         assert mode == expected, f"{path} has mode {mode}"
 
 
-def check_program(game, symbols):
-    """The distribution's hardening, as hardening-check sees it. Control-flow protection is looked for in the
-    game's own code, at `main` as the symbols place it: Debian 12's C start files carry no such mark, so no
-    program linked with them has it as a whole."""
+def check_program(game, symbols, machine):
+    """A program for `machine` (as readelf names it) with the distribution's hardening, as hardening-check sees
+    it. On x86, control-flow protection is looked for in the game's own code, at `main` as the symbols place it:
+    Debian 12's C start files carry no such mark, so no program linked with them has it as a whole."""
+    header = tool("readelf", "-h", game)
+    assert re.search(rf"^\s*Machine:\s*{machine}$", header, re.M), f"{game} is not for {machine}:\n{header}"
     report = tool("hardening-check", "--nocfprotection", game, timeout=120)
     for feature in ("Position Independent Executable", "Stack protected", "Fortify Source functions",
                     "Read-only relocations", "Immediate binding"):
         assert re.search(rf"{feature}: yes", report), f"hardening-check:\n{report}"
+    assert ".comment" not in tool("readelf", "-S", game), f"{game} keeps a .comment section"
+    if "X86-64" not in machine:
+        return
     start = int(re.search(r"^([0-9a-f]+) T main$", tool("nm", symbols, timeout=120), re.M).group(1), 16)
     code = tool("objdump", "-d", "--no-show-raw-insn", f"--start-address={start:#x}", f"--stop-address={start + 4:#x}",
                 game, timeout=120)
     assert re.search(rf"^\s*{start:x}:\s*endbr64", code, re.M), f"main does not start with endbr64:\n{code}"
-    assert ".comment" not in tool("readelf", "-S", game), f"{game} keeps a .comment section"
 
 
 def check_symbols(ddeb, version, game):
@@ -131,21 +136,27 @@ def check_lintian(deb):
     assert not bad, "lintian:\n" + "\n".join(bad)
 
 
+def check_package(tmp, arch, machine, options=()):
+    """Makes the package twice and checks it; returns the root it is unpacked in."""
+    deb, ddeb = package_twice(tmp, options)
+    version = check_control(deb, arch)
+    check_listing(deb)
+    check_lintian(deb)
+    root_dir = os.path.join(tmp, "root")
+    tool("dpkg-deb", "-x", deb, root_dir)
+    game = os.path.join(root_dir, "usr", installed.GAME)
+    check_program(game, check_symbols(ddeb, version, game), machine)
+    return root_dir
+
+
 def package_builds_installs_and_runs():
     with tempfile.TemporaryDirectory(prefix="quarrow-package-", ignore_cleanup_errors=True) as tmp:
-        deb, ddeb = package_twice(tmp)
-        version = check_control(deb)
-        check_listing(deb)
-        check_lintian(deb)
+        root_dir = check_package(tmp, tool("dpkg", "--print-architecture").strip(), "Advanced Micro Devices X86-64")
 
-        # Unpacked with the font where fonts-dejavu-core puts it, in the same root.
-        root_dir = os.path.join(tmp, "root")
-        tool("dpkg-deb", "-x", deb, root_dir)
+        # With the font where fonts-dejavu-core puts it, in the same root.
         font_home = os.path.join(root_dir, os.path.dirname(SYSTEM_FONT)[1:])
         os.makedirs(font_home)
         os.symlink(SYSTEM_FONT, os.path.join(font_home, os.path.basename(SYSTEM_FONT)))
-        game = os.path.join(root_dir, "usr", installed.GAME)
-        check_program(game, check_symbols(ddeb, version, game))
 
         xdg, cwd = os.path.join(tmp, "xdg"), os.path.join(tmp, "cwd")
         os.makedirs(cwd)
@@ -156,4 +167,10 @@ def package_builds_installs_and_runs():
                                     installed.DEFAULT_SETTINGS)
 
 
-harness.run_cases([package_builds_installs_and_runs])
+def arm64_package_builds():
+    with tempfile.TemporaryDirectory(prefix="quarrow-package-arm64-", ignore_cleanup_errors=True) as tmp:
+        check_package(tmp, "arm64", "AArch64", ["--arch", "arm64"])
+
+
+harness.arguments("")
+harness.run_cases([package_builds_installs_and_runs, arm64_package_builds])
