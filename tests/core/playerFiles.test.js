@@ -22,7 +22,8 @@ class Databases {
             const fresh = !this.stores.has(name);
             const store = fresh ? new Map() : this.stores.get(name);
             this.stores.set(name, store);
-            request.result = {transaction: mode => this.transaction(store, mode), close: () => {}, createObjectStore: () => {}};
+            request.result = {transaction: mode => this.transaction(store, mode), close: () => {}, createObjectStore: () => {},
+                              objectStoreNames: {contains: () => true}, version: 1};
             if (fresh) {
                 request.onupgradeneeded();
             }

@@ -27,7 +27,8 @@ EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
             return null;
         }
     };
-    const place = location.pathname.replace(/[^/]*$/, "");
+    // The page's folder: its path without its file name.
+    const place = location.pathname.slice(0, location.pathname.lastIndexOf("/") + 1);
     FS.mkdirTree(folder);
     const files = {
         list : () => FS.readdir(folder).map(name => folder + "/" + name).filter(path => FS.isFile(FS.stat(path).mode)),

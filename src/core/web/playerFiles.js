@@ -71,13 +71,23 @@ async function openPlayerFiles(options) {
     const files = options.files;
     const kind = "files";
     let channel = options.channel;
-    const db = await new Promise((resolve, reject) => {
-        const request = options.indexedDB.open(names.database, 1);
-        request.onupgradeneeded = () => request.result.createObjectStore(kind);
+    const opened = version => new Promise((resolve, reject) => {
+        const request = version ? options.indexedDB.open(names.database, version) : options.indexedDB.open(names.database);
+        request.onupgradeneeded = () => {
+            if (!request.result.objectStoreNames.contains(kind)) {
+                request.result.createObjectStore(kind);
+            }
+        };
         request.onsuccess = () => resolve(request.result);
         request.onerror = () => reject(request.error);
-        request.onblocked = () => reject(new Error("another tab holds an older storage open"));
     });
+    let db = await opened(0);
+    if (!db.objectStoreNames.contains(kind)) {
+        // A database of that name without the files' store: another program's, or spoilt.
+        const version = db.version + 1;
+        db.close();
+        db = await opened(version);
+    }
     // A newer game in another tab changes the storage's layout: this one lets go.
     db.onversionchange = () => db.close();
 
