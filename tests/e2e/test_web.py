@@ -169,11 +169,26 @@ def plays_in_chromium():
                              "the exit save stored beside the settings and the ten levels")
             assert browser.driver.find_element("id", "ended").is_displayed(), "the page offers no new start"
 
-        # A copy of the game in another folder of the site has files of its own: none of the levels.
-        with Page(browser, server.url + "copy/quarrow.html") as copy:
-            copy.open_menu()
+        # A copy of the game in another folder of the site has files of its own: none of the levels. Two tabs of
+        # it share its folder as two copies of the game share one: the levels that one stores outlast the end of
+        # the other, opened before.
+        def levels(files):
+            return [name for name in files if name.endswith(".level")]
+
+        with Page(browser, server.url + "copy/quarrow.html") as older:
+            older.open_menu()
             held = browser.driver.execute_script("return FS.readdir(arguments[0])", DATA)
-            assert not [name for name in held if name.endswith(".level")], f"the copy's folder holds {held}"
+            assert not levels(held), f"the copy's folder holds {held}"
+            first = browser.driver.current_window_handle
+            browser.driver.switch_to.new_window("tab")
+            with Page(browser, older.url) as newer:
+                newer.open_menu()
+                newer.press("Return", lambda: len(levels(browser.files("/copy/"))) == 10, "New Game's levels stored")
+            browser.driver.close()
+            browser.driver.switch_to.window(first)
+            older.escape()
+            harness.poll_until(lambda: browser.files("/copy/"), 30, "the older tab's exit save beside the levels",
+                               test=lambda f: len(levels(f)) == 10 and "SaveData.bin" in f)
 
 
 def storage_refused_still_plays():
