@@ -239,5 +239,5 @@ class Page(harness.Game):
         self.driver.refresh()
 
     def wait_stored(self, test, what, timeout=30):
-        """Poll the origin's IndexedDB until test(files) holds; return the files."""
+        """Poll the IndexedDB of the page's folder (the site's root) until test(files) holds; return the files."""
         return poll_until(self.browser.files, timeout, what, interval=0.1, test=test)

@@ -116,7 +116,7 @@ def walks_at_the_desktops_pace():
 def plays_in_chromium():
     menu, art = linux_menu()
     with Server(PAGE_DIR) as server, Browser() as browser:
-        # The origin's storage laid out as a player's earlier game left it, spoilt besides.
+        # The page's storage laid out as a player's earlier game left it, spoilt besides.
         browser.driver.get(server.url)
         browser.store({"Settings.ini": SETTINGS, "SaveData.bin": SAVE_BYTES, "../Assets/Button.bmp": SPOILT})
         browser.driver.execute_script("localStorage.setItem('quarrow-unstored:/', arguments[0])",

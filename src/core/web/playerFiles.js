@@ -72,7 +72,8 @@ async function openPlayerFiles(options) {
     const kind = "files";
     let channel = options.channel;
     const opened = version => new Promise((resolve, reject) => {
-        const request = version ? options.indexedDB.open(names.database, version) : options.indexedDB.open(names.database);
+        const request = version ? options.indexedDB.open(names.database, version)
+                                : options.indexedDB.open(names.database);
         request.onupgradeneeded = () => {
             if (!request.result.objectStoreNames.contains(kind)) {
                 request.result.createObjectStore(kind);
@@ -97,19 +98,20 @@ async function openPlayerFiles(options) {
         return slash > 0 && path.slice(0, slash) === folder ? path : null;
     };
     const dropped = [];
-    const drop = (what, key, why) => dropped.push(what + " " + JSON.stringify(key) + " (" + why + ")");
+    const drop = (what, key, why) =>
+        dropped.push(what + " " + JSON.stringify(key) + " (" + why + ")");
     const outside = "not a file of " + folder.slice(1);
-    const request = (source, call) =>
-        new Promise((resolve, reject) => {
-            const asked = call(source);
-            asked.onsuccess = () => resolve(asked.result);
-            asked.onerror = () => reject(asked.error);
-        });
+    const request = (source, call) => new Promise((resolve, reject) => {
+        const asked = call(source);
+        asked.onsuccess = () => resolve(asked.result);
+        asked.onerror = () => reject(asked.error);
+    });
 
     // What the storage holds, read in one transaction so that keys and values match.
     const reading = db.transaction(kind).objectStore(kind);
-    const all = await Promise.all([request(reading, store => store.getAllKeys()),
-                                   request(reading, store => store.getAll())]);
+    const all = await Promise.all([
+        request(reading, store => store.getAllKeys()), request(reading, store => store.getAll())
+    ]);
     const stored = new Map();
     all[0].forEach((key, at) => {
         const path = pathOf(key);
@@ -119,7 +121,11 @@ async function openPlayerFiles(options) {
         } else if (!value || !(value.contents instanceof Uint8Array)) {
             drop("record", key, "not bytes");
         } else {
-            stored.set(path, {time : Number.isFinite(value.time) ? value.time : 0, contents : value.contents});
+            // Two keys may name one file ("./" in one): the later write is the file.
+            const time = Number.isFinite(value.time) ? value.time : 0;
+            if (!stored.has(path) || stored.get(path).time <= time) {
+                stored.set(path, {time : time, contents : value.contents});
+            }
         }
     });
 
@@ -157,8 +163,8 @@ async function openPlayerFiles(options) {
         options.log("Skipped in this page's storage: " + dropped.join(", ") + ".");
     }
 
-    const known = new Map();     // path -> bytes as this tab last stored or read them
-    const pending = new Map();   // path -> the write not known to be stored (null: a removal)
+    const known = new Map();   // path -> bytes as this tab last stored or read them
+    const pending = new Map(); // path -> the write not known to be stored (null: a removal)
     const forget = (entries) => {
         // Only entries still as they were: another tab may have journalled since.
         const now = journalled();
@@ -207,16 +213,9 @@ async function openPlayerFiles(options) {
     };
 
     const journalEntries = {}; // path -> the entry this tab journalled, until stored
-    const write = (changes) => {
-        const writing = db.transaction(kind, "readwrite");
-        const store = writing.objectStore(kind);
+    const write = changes => {
         for (const change of changes) {
             pending.set(change.path, change.record);
-            if (change.record) {
-                store.put(change.record, change.path);
-            } else {
-                store.delete(change.path);
-            }
         }
         const settle = stored => {
             const forgotten = {};
@@ -225,7 +224,8 @@ async function openPlayerFiles(options) {
                     continue;
                 }
                 pending.delete(change.path);
-                if (journalEntries[change.path] && journalEntries[change.path].record === change.record) {
+                if (journalEntries[change.path] &&
+                    journalEntries[change.path].record === change.record) {
                     forgotten[change.path] = journalEntries[change.path].entry;
                     delete journalEntries[change.path];
                 }
@@ -236,7 +236,8 @@ async function openPlayerFiles(options) {
             if (stored) {
                 forget(forgotten);
                 const notes = unkept();
-                if (changes.some(change => change.record && notes[change.path] === change.record.time)) {
+                if (changes.some(change =>
+                                     change.record && notes[change.path] === change.record.time)) {
                     for (const change of changes) {
                         delete notes[change.path];
                     }
@@ -247,20 +248,32 @@ async function openPlayerFiles(options) {
                 }
             }
         };
-        writing.oncomplete = () => settle(true);
-        writing.onabort = () => {
+        const refused = reason => {
             settle(false);
             tellOnce("Your latest changes could not be kept: the browser refused to store them (" +
-                     (writing.error || "aborted") + ").");
+                     reason + ").");
         };
+        try {
+            const writing = db.transaction(kind, "readwrite");
+            const store = writing.objectStore(kind);
+            for (const change of changes) {
+                if (change.record) {
+                    store.put(change.record, change.path);
+                } else {
+                    store.delete(change.path);
+                }
+            }
+            writing.oncomplete = () => settle(true);
+            writing.onabort = () => refused(writing.error || "aborted");
+        } catch (closed) {
+            refused(closed);
+        }
     };
 
     // The journal's writes stored and given to the game.
     if (replayed.size) {
-        const entries = {};
         const changes = [];
         replayed.forEach((replay, path) => {
-            entries[path] = replay.entry;
             journalEntries[path] = {record : replay.record, entry : replay.entry};
             stored.set(path, replay.record);
             changes.push({path : path, record : replay.record});
@@ -274,11 +287,13 @@ async function openPlayerFiles(options) {
 
     // Changes a page left could keep neither in storage nor in the journal.
     const lost = unkept();
-    const missing = Object.keys(lost).filter(path => !stored.has(path) || stored.get(path).time < lost[path]);
+    const missing =
+        Object.keys(lost).filter(path => !stored.has(path) || stored.get(path).time < lost[path]);
     noteUnkept({});
     if (missing.length) {
         tellOnce("The changes made just before this page was last left could not be kept (" +
-                 missing.map(path => path.slice(folder.length + 1)).join(", ") + "): the browser's storage was full.");
+                 missing.map(path => path.slice(folder.length + 1)).join(", ") +
+                 "): the browser's storage was full.");
     }
 
     // Stores what the game changed in the folder since: each file written,
@@ -340,13 +355,21 @@ async function openPlayerFiles(options) {
     // changed itself and has not stored yet.
     if (channel) {
         channel.onmessage = event => {
-            const paths = Array.isArray(event.data) ? event.data.map(pathOf).filter(path => path) : [];
-            const reading = paths.length ? db.transaction(kind).objectStore(kind) : null;
+            const paths =
+                Array.isArray(event.data) ? event.data.map(pathOf).filter(path => path) : [];
+            let reading = null;
+            try {
+                reading = paths.length ? db.transaction(kind).objectStore(kind) : null;
+            } catch (closed) {
+                options.log("The files another tab stored are not read: " + closed);
+                return;
+            }
             for (const path of paths) {
                 const asked = reading.get(path);
                 asked.onsuccess = () => {
                     const present = files.list().includes(path);
-                    const unchanged = present ? sameBytes(files.read(path), known.get(path)) : !known.has(path);
+                    const unchanged =
+                        present ? sameBytes(files.read(path), known.get(path)) : !known.has(path);
                     if (pending.has(path) || !unchanged) {
                         return;
                     }
