@@ -168,6 +168,7 @@ def plays_in_chromium():
             game.wait_stored(lambda f: f.get("SaveData.bin") == SAVE_BYTES and len(f) == 12,
                              "the exit save stored beside the settings and the ten levels")
             assert browser.driver.find_element("id", "ended").is_displayed(), "the page offers no new start"
+            assert not browser.driver.find_element("id", "failed").is_displayed(), "the page says the game failed"
 
         # A copy of the game in another folder of the site has files of its own: none of the levels. Two tabs of
         # it share its folder as two copies of the game share one: the levels that one stores outlast the end of
