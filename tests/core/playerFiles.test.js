@@ -21,11 +21,12 @@ class Databases {
             this.stores.set(name, store);
             request.result = {transaction: () => this.transaction(store), close() {}, createObjectStore() {},
                               objectStoreNames: {contains: () => true}, version: 1};
-            fresh && request.onupgradeneeded();
+            fresh && request.onupgradeneeded({oldVersion: 0});
             request.onsuccess();
         });
         return request;
     }
+    databases() { return Promise.resolve([...this.stores.keys()].map(name => ({name}))); }
     transaction(store) {
         const steps = [], writing = {}, held = this.held, refused = this.refused;
         const ask = step => {
@@ -139,6 +140,23 @@ test("whatever the storage holds, only bytes of the folder reach the game, said 
         assert.strictEqual(again.text(`${DATA}/SaveData.bin`), "journalled");
         again.files.close();
     }
+});
+
+test("a page folder's first start takes up what the game's earlier pages kept for the site", async () => {
+    const shared = browser();
+    const earlier = {timestamp: new Date(5), mode: 0o100644, contents: bytes("earlier")};
+    shared.indexedDB.stores.set(DATA, new Map([[DATA, {timestamp: new Date(5), mode: 0o40755}],
+                                               [`${DATA}/SaveData.bin`, earlier]]));
+    const first = await tab(shared, "/a/");
+    first.write(`${DATA}/Settings.ini`, "mine");
+    await turns();
+    assert.deepStrictEqual([...shared.indexedDB.stores.get("quarrow:/a/").keys()].sort(),
+                           [`${DATA}/SaveData.bin`, `${DATA}/Settings.ini`]);
+    first.write(`${DATA}/SaveData.bin`, "mine");
+    await turns();
+    const again = await tab(shared, "/a/");
+    assert.strictEqual(again.text(`${DATA}/SaveData.bin`), "mine");
+    [first, again].forEach(each => each.files.close());
 });
 
 test("a page left journals only its unstored writes, stored by the next start unless older", async () => {

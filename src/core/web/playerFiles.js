@@ -71,10 +71,12 @@ async function openPlayerFiles(options) {
     const files = options.files;
     const kind = "files";
     let channel = options.channel;
+    let fresh = false;
     const opened = version => new Promise((resolve, reject) => {
         const request = version ? options.indexedDB.open(names.database, version)
                                 : options.indexedDB.open(names.database);
-        request.onupgradeneeded = () => {
+        request.onupgradeneeded = event => {
+            fresh = fresh || event.oldVersion === 0;
             if (!request.result.objectStoreNames.contains(kind)) {
                 request.result.createObjectStore(kind);
             }
@@ -128,6 +130,37 @@ async function openPlayerFiles(options) {
             }
         }
     });
+
+    // A page folder's first start takes up the files that the game's earlier
+    // pages kept for the whole site: a database named after the folder, whose
+    // store FILE_DATA holds {timestamp, contents} by path.
+    const earlier = new Map();
+    const listed = fresh && options.indexedDB.databases ? await options.indexedDB.databases() : [];
+    if (listed.some(each => each.name === folder)) {
+        try {
+            const old = await new Promise((resolve, reject) => {
+                const opening = options.indexedDB.open(folder);
+                opening.onsuccess = () => resolve(opening.result);
+                opening.onerror = () => reject(opening.error);
+            });
+            const oldStore = old.transaction("FILE_DATA").objectStore("FILE_DATA");
+            const both = await Promise.all([
+                request(oldStore, store => store.getAllKeys()),
+                request(oldStore, store => store.getAll())
+            ]);
+            old.close();
+            both[0].forEach((key, at) => {
+                const value = both[1][at];
+                if (pathOf(key) && !stored.has(pathOf(key)) && value &&
+                    value.contents instanceof Uint8Array) {
+                    const time = value.timestamp instanceof Date ? value.timestamp.getTime() : 0;
+                    earlier.set(pathOf(key), {time : time, contents : value.contents});
+                }
+            });
+        } catch (unreadable) {
+            options.log("The files of the game's earlier pages are not read: " + unreadable);
+        }
+    }
 
     // The journal: writes of pages left before they were stored, each kept
     // unless the storage has a later write of that file.
@@ -270,6 +303,14 @@ async function openPlayerFiles(options) {
         }
     };
 
+    if (earlier.size) {
+        const changes = [];
+        earlier.forEach((record, path) => {
+            stored.set(path, record);
+            changes.push({path : path, record : record});
+        });
+        write(changes);
+    }
     // The journal's writes stored and given to the game.
     if (replayed.size) {
         const changes = [];
