@@ -2,11 +2,12 @@
 loopback HTTP server of the test's own: a fresh browser profile for each Browser, a page driven like the game
 in a window (keys and the left button held until the game has visibly reacted), pictures taken as screenshots
 of the canvas element (the canvas read back inside the page gives black), what the game printed caught from the
-console, and the player's files read straight from the page origin's IndexedDB."""
+console, and the player's files read straight from the IndexedDB where the page keeps them for its folder."""
 
 import base64
 import functools
 import http.server
+import os
 import shutil
 import subprocess
 import tempfile
@@ -25,9 +26,12 @@ from harness import FRAMES_SEEN, TOOL_TIMEOUT, parse_ppm, poll_until
 FLAGS = ["--headless=new", "--use-gl=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
          "--disable-quic", "--no-first-run", "--disable-background-networking", "--disable-component-update",
          "--disable-sync", "--disable-default-apps", "--window-size=1280,1024", "--force-device-scale-factor=1"]
-# The folder of the player's files as the page mounts it, and how IDBFS lays it out in IndexedDB.
+# The folder of the player's files in the page, and how the page lays them out in IndexedDB: a database for each
+# page folder, a record for each file, keyed by its path.
 DATA = "/Resources/Data"
-IDB_VERSION, IDB_STORE = 21, "FILE_DATA"
+IDB_VERSION, IDB_STORE = 1, "files"
+OPEN_STORE = f"""const opening = indexedDB.open("quarrow:" + place, {IDB_VERSION});
+opening.onupgradeneeded = () => opening.result.createObjectStore("{IDB_STORE}");"""
 KEYS = {"Escape": Keys.ESCAPE, "Return": Keys.ENTER, "Up": Keys.ARROW_UP, "Down": Keys.ARROW_DOWN,
         "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT}
 # Every line the page logs is kept whole for the test, before the page's own script runs.
@@ -37,15 +41,19 @@ console.log = (...parts) => { window.printed.push(parts.join(" ")); log(...parts
 
 
 class Server:
-    """A static HTTP server on a free loopback port, serving one folder, stopped at the end of its block."""
+    """A static HTTP server on a free loopback port, serving one folder's files at every folder of the site (copies
+    of the game at several places), stopped at the end of its block. `types` overrides content types by suffix."""
 
     class Quiet(http.server.SimpleHTTPRequestHandler):
         def log_message(self, *args):
             pass
 
-    def __init__(self, folder):
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
-                                                     functools.partial(self.Quiet, directory=folder))
+        def translate_path(self, path):
+            return super().translate_path("/" + path.split("?")[0].rsplit("/", 1)[-1])
+
+    def __init__(self, folder, types=None):
+        handler = type("Handler", (self.Quiet,), {"extensions_map": {**self.Quiet.extensions_map, **(types or {})}})
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(handler, directory=folder))
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
 
     def __enter__(self):
@@ -84,46 +92,61 @@ class Browser:
         finally:
             shutil.rmtree(self.profile, ignore_errors=True)
 
-    def files(self):
-        """{name: bytes} of the player's files the page origin keeps in IndexedDB (empty when none)."""
+    def files(self, place="/"):
+        """{name: bytes} of the player's files the page at folder `place` keeps in IndexedDB (empty when none)."""
         stored = self.driver.execute_async_script(f"""
-            const done = arguments[arguments.length - 1];
-            const request = indexedDB.open("{DATA}");
-            request.onerror = () => done({{}});
-            request.onsuccess = () => {{
-                const db = request.result, found = {{}};
-                if (!db.objectStoreNames.contains("{IDB_STORE}")) {{ db.close(); return done(found); }}
+            const [place, done] = arguments;
+            {OPEN_STORE}
+            opening.onerror = () => done({{}});
+            opening.onsuccess = () => {{
+                const db = opening.result, found = {{}};
                 const cursor = db.transaction("{IDB_STORE}").objectStore("{IDB_STORE}").openCursor();
                 cursor.onsuccess = () => {{
                     const at = cursor.result;
                     if (!at) {{ db.close(); return done(found); }}
-                    if (at.value.contents) {{
+                    if (at.value && at.value.contents instanceof Uint8Array) {{
                         found[at.key] = btoa(Array.from(at.value.contents, c => String.fromCharCode(c)).join(""));
                     }}
                     at.continue();
                 }};
-            }};""")
-        return {path[len(DATA) + 1:]: base64.b64decode(data) for path, data in stored.items()}
+            }};""", place)
+        return {path[len(DATA) + 1:]: base64.b64decode(data) for path, data in stored.items()
+                if path.startswith(DATA + "/") and "/" not in path[len(DATA) + 1:]}
 
-    def store(self, files):
-        """Put files into the origin's IndexedDB as the page keeps them, as if a game had written them."""
+    def store(self, files, place="/"):
+        """Put files into IndexedDB as the page at folder `place` keeps them, as if a game had written them."""
         payload = {f"{DATA}/{name}": base64.b64encode(data).decode("ascii") for name, data in files.items()}
         error = self.driver.execute_async_script(f"""
-            const [files, done] = arguments;
-            const request = indexedDB.open("{DATA}", {IDB_VERSION});
-            request.onupgradeneeded = () => request.result.createObjectStore("{IDB_STORE}")
-                .createIndex("timestamp", "timestamp", {{unique: false}});
-            request.onerror = () => done(String(request.error));
-            request.onsuccess = () => {{
-                const db = request.result, writing = db.transaction("{IDB_STORE}", "readwrite");
+            const [files, place, done] = arguments;
+            {OPEN_STORE}
+            opening.onerror = () => done(String(opening.error));
+            opening.onsuccess = () => {{
+                const db = opening.result, writing = db.transaction("{IDB_STORE}", "readwrite");
                 for (const [path, data] of Object.entries(files)) {{
                     const contents = Uint8Array.from(atob(data), c => c.charCodeAt(0));
-                    writing.objectStore("{IDB_STORE}").put({{timestamp: new Date(), mode: 0o100644, contents}}, path);
+                    writing.objectStore("{IDB_STORE}").put({{time: Date.now(), contents}}, path);
                 }}
                 writing.oncomplete = () => {{ db.close(); done(null); }};
                 writing.onerror = () => done(String(writing.error));
-            }};""", payload)
+            }};""", payload, place)
         assert error is None, f"storing {sorted(files)} in IndexedDB: {error}"
+
+    def cpu_seconds(self):
+        """Processor time used so far by the browser, every process of it."""
+        children = {}
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except OSError:
+                continue
+            children.setdefault(int(fields[1]), []).append((int(pid), int(fields[11]) + int(fields[12])))
+        ticks, todo = 0, [self.driver.service.process.pid]
+        while todo:
+            for pid, used in children.get(todo.pop(), []):
+                ticks += used
+                todo.append(pid)
+        return ticks / os.sysconf("SC_CLK_TCK")
 
 
 class Page(harness.Game):
@@ -216,5 +239,5 @@ class Page(harness.Game):
         self.driver.refresh()
 
     def wait_stored(self, test, what, timeout=30):
-        """Poll the origin's IndexedDB until test(files) holds; return the files."""
+        """Poll the IndexedDB of the page's folder (the site's root) until test(files) holds; return the files."""
         return poll_until(self.browser.files, timeout, what, interval=0.1, test=test)

@@ -2,14 +2,21 @@
 build's pixels, Options and Apply taking the canvas to the new size, New Game printing every line to the page
 and keeping the ten levels, the player walking, Escape ending the game with its exit save, reloads straight
 after New Game and after Apply losing nothing, the exit save of a page left, the desktop's walking pace, and a
-browser that refuses the page its storage still playing.
-The player's files are read from the page origin's IndexedDB, where the page keeps them."""
+browser that refuses the page its storage still playing; spoilt storage skipped, a copy of the game in another
+folder keeping files of its own, a hidden page standing still and playing on when shown, a page whose files are
+not all served saying so.
+The player's files are read from the IndexedDB where the page keeps them for its folder."""
 
+import base64
+import json
+import os
 import random
+import shutil
+import tempfile
 import time
 
 import harness
-from browser import Browser, Page, Server
+from browser import DATA, Browser, Page, Server
 from harness import Display, Game, Workdir, settings_text
 
 PAGE_DIR, RESOURCES, LINUX_GAME = harness.arguments("PAGE_DIR RESOURCES_DIR LINUX_GAME")
@@ -22,6 +29,13 @@ _MARKS = random.Random(7)
 CORRIDOR = [f"0{''.join(_MARKS.choice('01') for _ in range(148))}0" if row in (0, 2) else
             "0" + "1" * 148 + "0" if row == 1 else "0" * 150 for row in range(40)]
 HOLD = 10  # seconds with Right held: some eleven tiles
+HIDDEN_SHARE = 0.1  # of a core, the whole browser's while the game's page is hidden
+# Storage the page did not write: a picture of the game's own, a path that leads out of the player's folder, and
+# journal entries of no bytes.
+SPOILT = b"BM not a picture"
+SPOILT_JOURNAL = {"/Resources/Assets/Button.bmp": {"time": 1e15, "bytes": base64.b64encode(SPOILT).decode()},
+                  f"{DATA}/../../x": {"time": 1e15, "bytes": "eA=="}, f"{DATA}/Level0.level": None,
+                  f"{DATA}/Level1.level": {"time": 1e15, "bytes": "%%"}}
 
 
 def linux_menu():
@@ -31,14 +45,19 @@ def linux_menu():
             return linux.open_menu(), harness.SceneArt(work)
 
 
-def tiles_walked(game, art):
-    """From the fresh main menu at W x H with CORRIDOR stored as the first level: Continue, then Right held for
-    HOLD seconds; (tiles walked, seconds held), the tiles counted once the player has come to rest."""
+def corridor(game, art):
+    """From the fresh main menu at W x H with CORRIDOR stored as the first level: Continue, to its start."""
     game.open_menu()
     game.select("Up", harness.menu_entry(0, (W, H)), '"Continue"')
     start = harness.scene_picture(art, CORRIDOR, START, (W, H), harness.DOWN)
     game.press("Return", lambda: harness.picture_differences(game.shot(), start, limit=MAX_BAD)[0] <= MAX_BAD,
                "the corridor's scene")
+
+
+def tiles_walked(game, art):
+    """From the fresh main menu at W x H with CORRIDOR stored as the first level: Continue, then Right held for
+    HOLD seconds; (tiles walked, seconds held), the tiles counted once the player has come to rest."""
+    corridor(game, art)
     began = time.monotonic()
     game.press("Right", lambda: time.monotonic() - began >= HOLD, "the time to pass", timeout=HOLD + 30)
     held = time.monotonic() - began
@@ -69,6 +88,24 @@ def walks_at_the_desktops_pace():
             browser.driver.get(game.url)
             game.find_window()
             game.wait_stored(lambda f: len(f.get("SaveData.bin", b"")) == 8, "the exit save of the page left")
+
+            # Hidden (another tab in front), the page uses next to no processor time and still writes its exit
+            # save (removed by the game first); shown again, the player stands where he was and walks on.
+            corridor(game, art)
+            browser.driver.execute_script("FS.unlink(arguments[0]); Module.playerFiles.store()", DATA + "/SaveData.bin")
+            game.wait_stored(lambda f: "SaveData.bin" not in f, "the save removed")
+            shown = browser.driver.current_window_handle
+            browser.driver.switch_to.new_window("tab")
+            browser.driver.get(server.url)
+            used, began = browser.cpu_seconds(), time.monotonic()
+            game.wait_stored(lambda f: len(f.get("SaveData.bin", b"")) == 8, "the exit save of the hidden page")
+            time.sleep(max(0.0, 8 - (time.monotonic() - began)))
+            hidden = (browser.cpu_seconds() - used) / (time.monotonic() - began)
+            browser.driver.close()
+            browser.driver.switch_to.window(shown)
+            harness.walk_one_tile_right(game, art, CORRIDOR, START, (W, H), MAX_BAD)
+    print(f"the browser hidden: {100 * hidden:.1f} % of a core")
+    assert hidden < HIDDEN_SHARE, f"the browser used {100 * hidden:.0f} % of a core with the game's page hidden"
     # The same tiles a second within 5 %, or a tile where 5 % is less: a walk ends on whole tiles.
     expected = desktop * web_held / desktop_held
     print(f"desktop: {desktop} tiles in {desktop_held:.2f} s; browser: {web} tiles in {web_held:.2f} s")
@@ -79,13 +116,19 @@ def walks_at_the_desktops_pace():
 def plays_in_chromium():
     menu, art = linux_menu()
     with Server(PAGE_DIR) as server, Browser() as browser:
-        # The origin's storage laid out as a player's earlier game left it, from a page of the origin's own.
+        # The page's storage laid out as a player's earlier game left it, spoilt besides.
         browser.driver.get(server.url)
-        browser.store({"Settings.ini": SETTINGS, "SaveData.bin": SAVE_BYTES})
+        browser.store({"Settings.ini": SETTINGS, "SaveData.bin": SAVE_BYTES, "../Assets/Button.bmp": SPOILT})
+        browser.driver.execute_script("localStorage.setItem('quarrow-unstored:/', arguments[0])",
+                                      json.dumps(SPOILT_JOURNAL))
         with Page(browser, server.url + "quarrow.html") as game:
             game.open_menu()
-            # SDL's OpenGL ES renderer draws the menu's textures as the software renderer does, pixel for pixel.
+            # SDL's OpenGL ES renderer draws the menu's textures as the software renderer does, pixel for pixel:
+            # none of the game's pictures was replaced.
             game.wait_picture([menu], "the main menu with the Linux build's very pixels", tol=0)
+            assert not browser.driver.execute_script("return FS.analyzePath('/x').exists"), "a spoilt journal wrote /x"
+            notes = browser.driver.find_element("id", "files").text
+            assert "private window forgets" in notes, f"the page says: {notes}"
 
             harness.apply_next_resolution(game, (W, H), lambda: game.geometry()[2:] == NEW,
                                           f"a {NEW[0]} x {NEW[1]} canvas")
@@ -125,6 +168,28 @@ def plays_in_chromium():
             game.wait_stored(lambda f: f.get("SaveData.bin") == SAVE_BYTES and len(f) == 12,
                              "the exit save stored beside the settings and the ten levels")
             assert browser.driver.find_element("id", "ended").is_displayed(), "the page offers no new start"
+            assert not browser.driver.find_element("id", "failed").is_displayed(), "the page says the game failed"
+
+        # A copy of the game in another folder of the site has files of its own: none of the levels. Two tabs of
+        # it share its folder as two copies of the game share one: the levels that one stores outlast the end of
+        # the other, opened before.
+        def levels(files):
+            return [name for name in files if name.endswith(".level")]
+
+        with Page(browser, server.url + "copy/quarrow.html") as older:
+            older.open_menu()
+            held = browser.driver.execute_script("return FS.readdir(arguments[0])", DATA)
+            assert not levels(held), f"the copy's folder holds {held}"
+            first = browser.driver.current_window_handle
+            browser.driver.switch_to.new_window("tab")
+            with Page(browser, older.url) as newer:
+                newer.open_menu()
+                newer.press("Return", lambda: len(levels(browser.files("/copy/"))) == 10, "New Game's levels stored")
+            browser.driver.close()
+            browser.driver.switch_to.window(first)
+            older.escape()
+            harness.poll_until(lambda: browser.files("/copy/"), 30, "the older tab's exit save beside the levels",
+                               test=lambda f: len(levels(f)) == 10 and "SaveData.bin" in f)
 
 
 def storage_refused_still_plays():
@@ -137,4 +202,36 @@ def storage_refused_still_plays():
             assert not browser.files(), "files were kept in refused storage"
 
 
-harness.run_cases([plays_in_chromium, walks_at_the_desktops_pace, storage_refused_still_plays])
+def failed_loads_say_so():
+    """Each file of the page left out or cut short: the page says in words that the game could not be loaded and
+    what failed. The program served as another type plays, with the runtime's notice in the console only; an abort
+    in play is said on the page."""
+    failure = "const box = document.getElementById('failed'); return box.hidden ? '' : box.textContent"
+    with tempfile.TemporaryDirectory() as site, Browser() as browser:
+        for part in ["quarrow.js", "quarrow.data", "quarrow.wasm"]:
+            folder = os.path.join(site, part)
+            os.mkdir(folder)
+            for name in ["quarrow.html", "quarrow.js", "quarrow.data"][:1 if part == "quarrow.js" else 3]:
+                if name != part:
+                    shutil.copy(os.path.join(PAGE_DIR, name), folder)
+            with open(os.path.join(PAGE_DIR, "quarrow.wasm"), "rb") as whole:
+                program = whole.read()
+            with open(os.path.join(folder, "quarrow.wasm"), "wb") as cut:
+                cut.write(program[:len(program) // 2 if part == "quarrow.wasm" else None])
+            with Server(folder) as server:
+                browser.driver.get(server.url + "quarrow.html")
+                words = harness.poll_until(lambda: browser.driver.execute_script(failure), 30,
+                                           f"the page to say that {part} failed")
+                assert "could not be loaded" in words and part in words and "Reload" in words, words
+
+        with Server(PAGE_DIR, types={".wasm": "application/octet-stream"}) as server, \
+                Page(browser, server.url + "quarrow.html") as game:
+            game.open_menu()
+            panel = browser.driver.find_element("id", "output").text
+            assert "wasm" not in panel, f"the panel shows {panel!r}"
+            browser.driver.execute_script("setTimeout(() => abort('a fault of the test'))")
+            words = harness.poll_until(lambda: browser.driver.execute_script(failure), 30, "the abort said")
+            assert "stopped" in words and "a fault of the test" in words and "Reload" in words, words
+
+
+harness.run_cases([plays_in_chromium, walks_at_the_desktops_pace, storage_refused_still_plays, failed_loads_say_so])

@@ -1,7 +1,7 @@
 """The web zip a player downloads: scripts/package-web run twice gives the same bytes; the zip holds the page,
 its script, its program and its data with every licence; unzipped and served by a plain static server, its
 index.html plays in headless Chromium from a fresh profile (a first start: the menu drawn, Escape ending the
-game with its exit save kept in the origin's storage). Run by scripts/test after the web build, whose tree
+game with its exit save kept in the page's storage). Run by scripts/test after the web build, whose tree
 package-web packs."""
 
 import hashlib

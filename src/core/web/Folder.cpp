@@ -3,7 +3,7 @@
 #include <emscripten.h>
 
 // The player's files live in the page's memory until they are stored in the
-// browser's lasting storage for the page's origin (see Page.h).
+// browser's lasting storage for the page's folder (see Page.h).
 // clang-format off
 EM_JS(void, storePlayerFiles, (), {
     if (Module.playerFiles) {

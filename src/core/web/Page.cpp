@@ -7,107 +7,74 @@
 // JavaScript linked as C functions; the linker takes this file for the C++
 // functions at its end, which the game calls.
 
-// The folder on IDBFS; Module.playerFiles.store() writes the page's copy of it
-// to IndexedDB, one write at a time, another following when files changed
-// meanwhile. IndexedDB finishes its work in later turns, which a page being
-// left does not get: Module.playerFiles.storeNow() also copies every file into
-// a journal in the origin's localStorage, which is written at once, and the
-// next start puts the journal's files back before the game reads any.
-// Module.onPlayerFiles, where the page has it, learns whether files are kept.
+// The folder lives in the page's memory; Module.playerFiles (playerFiles.js)
+// fills it from the browser's storage for the page's folder and stores each
+// file the game changes. Module.onPlayerFiles, where the page has it, learns
+// whether files are kept, and Module.onUnkept what was not.
 // clang-format off
 EM_ASYNC_JS(void, mountPlayerFiles, (const char* folderName), {
-    const folder = UTF8ToString(folderName);
-    const refused = reason => {
-        out("Nothing will be kept: the browser refuses this page its storage (" + reason + ").");
+    const folder = "/" + UTF8ToString(folderName);
+    const told = kept => {
         if (Module.onPlayerFiles) {
-            Module.onPlayerFiles(false);
+            Module.onPlayerFiles(kept);
         }
     };
-    let mount;
+    // A browser that blocks the page's storage throws at its very name.
+    const storage = name => {
+        try {
+            return window[name];
+        } catch (blocked) {
+            return null;
+        }
+    };
+    // The page's folder: its path without its file name.
+    const place = location.pathname.slice(0, location.pathname.lastIndexOf("/") + 1);
+    FS.mkdirTree(folder);
+    const files = {
+        list : () => FS.readdir(folder).map(name => folder + "/" + name).filter(path => FS.isFile(FS.stat(path).mode)),
+        read : path => FS.readFile(path),
+        write : (path, bytes) => FS.writeFile(path, bytes),
+        remove : path => FS.unlink(path)
+    };
     try {
-        FS.mkdirTree(folder);
-        mount = FS.mount(IDBFS, {}, folder).mount;
-    } catch (error) {
-        refused(error);
+        Module.playerFiles = await openPlayerFiles({
+            folder : folder,
+            place : place,
+            files : files,
+            indexedDB : storage("indexedDB"),
+            localStorage : storage("localStorage"),
+            sessionStorage : storage("sessionStorage"),
+            channel : typeof BroadcastChannel === "function" ? new BroadcastChannel(playerFilesPlace(place).database) : null,
+            log : line => console.warn(line),
+            tell : words => Module.onUnkept && Module.onUnkept(words)
+        });
+    } catch (refused) {
+        out("Nothing will be kept: the browser refuses this page its storage (" + refused + ").");
+        told(false);
         return;
     }
-    const error = await new Promise(resolve => FS.syncfs(true, resolve));
-    if (error) {
-        FS.unmount(folder);
-        refused(error);
-        return;
-    }
-    const journal = "quarrow-unstored:" + mount.mountpoint;
-    const journalled = () => {
-        try {
-            const saved = localStorage.getItem(journal);
-            return saved ? JSON.parse(saved) : {};
-        } catch (unreadable) {
-            return {};
-        }
-    };
-    // (No destructuring in a loop's head: Emscripten's optimizer drops it.)
-    const unstored = journalled();
-    for (const path of Object.keys(unstored)) {
-        FS.writeFile(path, Uint8Array.from(atob(unstored[path]), letter => letter.charCodeAt(0)));
-    }
-    let storing = false;
-    let again = false;
-    const store = () => {
-        if (storing) {
-            again = true;
-            return;
-        }
-        storing = true;
-        FS.syncfs(false, failure => {
-            storing = false;
-            if (failure && Module.playerFiles) {
-                Module.playerFiles = null;
-                refused(failure);
-            } else if (again) {
-                again = false;
-                store();
-            } else {
-                try {
-                    localStorage.removeItem(journal);
-                } catch (refusedToo) {
-                }
-            }
-        });
-    };
-    const storeNow = () => {
-        const files = {};
-        IDBFS.getLocalSet(mount, (failure, local) => {
-            for (const path of failure ? [] : Object.keys(local.entries)) {
-                if (FS.isFile(FS.stat(path).mode)) {
-                    let text = "";
-                    for (const byte of FS.readFile(path)) {
-                        text += String.fromCharCode(byte);
-                    }
-                    files[path] = btoa(text);
-                }
-            }
-        });
-        try {
-            localStorage.setItem(journal, JSON.stringify(files));
-        } catch (full) {
-        }
-        store();
-    };
-    Module.playerFiles = {store : store, storeNow : storeNow};
-    if (Object.keys(unstored).length) {
-        store();
-    }
-    if (Module.onPlayerFiles) {
-        Module.onPlayerFiles(true);
-    }
+    told(true);
 });
 // clang-format on
 
 // One message channel, reused: a message posted to oneself comes back after
 // the page's waiting events, without the 4 ms a chain of timers is held to.
+// The browser never slows that down for a hidden page, so a hidden page waits
+// until it is shown again instead: the game stands still meanwhile, as the
+// player can see none of it, and its step then goes on from where it was.
 // clang-format off
 EM_ASYNC_JS(void, awaitPage, (), {
+    if (document.hidden) {
+        await new Promise(resolve => {
+            const shown = () => {
+                if (!document.hidden) {
+                    document.removeEventListener("visibilitychange", shown);
+                    resolve();
+                }
+            };
+            document.addEventListener("visibilitychange", shown);
+        });
+    }
     const channel = Module.yieldChannel || (Module.yieldChannel = new MessageChannel());
     await new Promise(resolve => {
         channel.port1.onmessage = resolve;
