@@ -2,10 +2,12 @@
 # .wasm, and quarrow.data with the pictures and the font. The loop keeps its
 # desktop form and gives the page its turn through Asyncify; the data folder
 # lives on IDBFS (IndexedDB); the page learns of the game's end from the runtime.
+# stage.js fits the canvas into the page and gives touch screens their keys.
 set_target_properties(quarrow PROPERTIES SUFFIX .html)
 set(page ${CMAKE_CURRENT_LIST_DIR}/page.html)
-set_property(TARGET quarrow APPEND PROPERTY LINK_DEPENDS ${page})
+set(stage ${CMAKE_CURRENT_LIST_DIR}/stage.js)
+set_property(TARGET quarrow APPEND PROPERTY LINK_DEPENDS ${page} ${stage})
 target_link_options(quarrow PRIVATE
-    --shell-file ${page} -sMINIFY_HTML=0
+    --shell-file ${page} --pre-js ${stage} -sMINIFY_HTML=0
     --preload-file ${PROJECT_SOURCE_DIR}/Resources/Assets@/Resources/Assets
     -sASYNCIFY -lidbfs.js -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1)
