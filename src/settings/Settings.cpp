@@ -19,9 +19,8 @@ SDL_DisplayMode desktopMode() {
     SDL_DisplayMode mode{};
     SDL_Point room{};
     if (hostRoom(room) && room.x > 0 && room.y > 0) {
-        const double grow =
-            std::max({1.0, Settings::smallestWidth / static_cast<double>(room.x),
-                      Settings::smallestHeight / static_cast<double>(room.y)});
+        const double grow = std::max({1.0, Settings::smallestWidth / static_cast<double>(room.x),
+                                      Settings::smallestHeight / static_cast<double>(room.y)});
         mode.w = static_cast<int>(std::lround(room.x * grow));
         mode.h = static_cast<int>(std::lround(room.y * grow));
         return mode;
