@@ -23,9 +23,9 @@ class Settings {
     static constexpr size_t maxFileBytes = 1 << 20;
 
     // Loads the file (defaults for missing keys) and rewrites it at once in
-    // canonical form; full screen is off where a host shows the picture. A file that is there but
-    // cannot be read is kept as it is for the whole run instead (see save). Needs SDL's video
-    // subsystem for the default size.
+    // canonical form; full screen is off where a host shows the picture. A
+    // file that is there but cannot be read is kept as it is for the whole
+    // run instead (see save). Needs SDL's video subsystem for the default size.
     Settings();
     // Loads the values from a file's text already in memory; writes nothing.
     explicit Settings(std::string_view text);
