@@ -3,11 +3,15 @@
 # desktop form and gives the page its turn through Asyncify; the data folder
 # lives on IDBFS (IndexedDB); the page learns of the game's end from the runtime.
 # stage.js fits the canvas into the page and gives touch screens their keys.
+# quarrow_page holds the flags that every page program (the game's, the frame
+# benchmark's) is linked with.
+add_library(quarrow_page INTERFACE)
+target_link_options(quarrow_page INTERFACE -sMINIFY_HTML=0
+    --preload-file ${PROJECT_SOURCE_DIR}/Resources/Assets@/Resources/Assets
+    -lidbfs.js -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1)
 set_target_properties(quarrow PROPERTIES SUFFIX .html)
 set(page ${CMAKE_CURRENT_LIST_DIR}/page.html)
 set(stage ${CMAKE_CURRENT_LIST_DIR}/stage.js)
 set_property(TARGET quarrow APPEND PROPERTY LINK_DEPENDS ${page} ${stage})
-target_link_options(quarrow PRIVATE
-    --shell-file ${page} --pre-js ${stage} -sMINIFY_HTML=0
-    --preload-file ${PROJECT_SOURCE_DIR}/Resources/Assets@/Resources/Assets
-    -sASYNCIFY -lidbfs.js -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1)
+target_link_libraries(quarrow PRIVATE quarrow_page)
+target_link_options(quarrow PRIVATE --shell-file ${page} --pre-js ${stage} -sASYNCIFY)
