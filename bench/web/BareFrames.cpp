@@ -1,6 +1,6 @@
 // The same pictures as GameFrames drawn with SDL calls alone, in a page built
 // with the same flags but without Asyncify, its main function returning at
-// once and the page calling in for frames.
+// once and the page calling in for each run of frames.
 #include "../BareMainMenu.h"
 #include "../BareMap.h"
 #include "FramePage.h"
@@ -24,8 +24,8 @@ struct BareFrames {
 BareFrames* frames = nullptr;
 } // namespace
 
-extern "C" EMSCRIPTEN_KEEPALIVE void drawFrames(int which, int count) {
-    frames->page.draw(frames->frame(which), count);
+extern "C" EMSCRIPTEN_KEEPALIVE double timeFrames(int which, int count) {
+    return frames->page.timeFrames(frames->frame(which), count);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t pictureHash(int which) {
@@ -34,6 +34,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE uint32_t pictureHash(int which) {
 
 int main() {
     frames = new BareFrames;
-    FramePage::ready();
+    FramePage::callIn();
     emscripten_exit_with_live_runtime();
 }

@@ -21,13 +21,17 @@ class FramePage {
     FramePage& operator=(const FramePage&) = delete;
     ~FramePage();
 
-    // `count` frames as the main loop draws them: cleared, drawn, presented.
-    void draw(const std::function<void()>& frame, int count) const;
+    // `count` frames as the main loop draws them (cleared, drawn, presented);
+    // the milliseconds their clearing and drawing took on the page's clock.
+    double timeFrames(const std::function<void()>& frame, int count) const;
     // One frame drawn and read back: a hash of its pixels, the same on both
     // pages when they draw the same picture.
     uint32_t pictureHash(const std::function<void()>& frame) const;
-    // Tells the page that frames can be asked for.
+    // Tells the page that frames can be asked for (Module.askFrames).
     static void ready();
+    // The same for a page whose frames are called in for (its exports
+    // timeFrames and pictureHash), its main function having returned.
+    static void callIn();
 
     SDL_Renderer* renderer() const { return rendererHandle.get(); }
 

@@ -9,9 +9,13 @@ add_library(quarrow_page INTERFACE)
 target_link_options(quarrow_page INTERFACE -sMINIFY_HTML=0
     --preload-file ${PROJECT_SOURCE_DIR}/Resources/Assets@/Resources/Assets
     -lidbfs.js -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1)
+# quarrow_page_loop is what a page whose main loop yields to the page needs:
+# Asyncify, which lets a function return to the browser and resume later.
+add_library(quarrow_page_loop INTERFACE)
+target_link_options(quarrow_page_loop INTERFACE -sASYNCIFY)
 set_target_properties(quarrow PROPERTIES SUFFIX .html)
 set(page ${CMAKE_CURRENT_LIST_DIR}/page.html)
 set(stage ${CMAKE_CURRENT_LIST_DIR}/stage.js)
 set_property(TARGET quarrow APPEND PROPERTY LINK_DEPENDS ${page} ${stage})
-target_link_libraries(quarrow PRIVATE quarrow_page)
-target_link_options(quarrow PRIVATE --shell-file ${page} --pre-js ${stage} -sASYNCIFY)
+target_link_libraries(quarrow PRIVATE quarrow_page quarrow_page_loop)
+target_link_options(quarrow PRIVATE --shell-file ${page} --pre-js ${stage})
