@@ -158,7 +158,7 @@ void Game::update() {
     }
 }
 
-void Game::leaveFullScreen() {
+void Game::leaveFullScreen() const {
     settings->fullscreen = false;
     settings->applyDisplayMode();
     settings->save();

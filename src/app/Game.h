@@ -77,7 +77,7 @@ class Game {
     void update();
     // Full screen ended by the host (a browser's Escape): as an Apply of
     // "off" does, the settings say so, are applied and saved.
-    void leaveFullScreen();
+    void leaveFullScreen() const;
     void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.
     void release();
