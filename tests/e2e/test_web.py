@@ -195,6 +195,7 @@ def fits_a_desktop_page():
             browser.driver.execute_script("document.exitFullscreen()")
             assert stored_settings(game, lambda v: v[4] == 0, "FullScreen Off stored")[2:] == (w, h, 0)
             game.alive()
+            assert game.layout()["pixels"] == [w, h], "the picture is not at the stored size"
 
             game.select("Down", ctrl[5], '"Back"')
             for control in ctrl[:3]:
