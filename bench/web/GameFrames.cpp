@@ -42,7 +42,6 @@ struct GameFrames {
     }
 };
 
-
 #ifndef CALLED_IN
 // clang-format off
 EM_JS(void, listenForFrames, (), {
