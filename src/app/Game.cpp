@@ -1,6 +1,7 @@
 #include "app/Game.h"
 
 #include "core/Clock.h"
+#include "core/Display.h"
 #include "core/Leftovers.h"
 #include "core/Process.h"
 #include "core/WorkingFolder.h"
@@ -161,10 +162,22 @@ void Game::tick() {
 void Game::update() {
     updateElapsed = since(lastUpdateTime) / 1000.0;
     inputHandler.poll();
+    if (fullScreenEnded()) {
+        leaveFullScreen();
+    }
     if (scene == 0) {
         updateMenuScene();
     } else if (scene == 1) {
         updateGameScene();
+    }
+}
+
+void Game::leaveFullScreen() const {
+    settings->fullscreen = false;
+    settings->applyDisplayMode();
+    settings->save();
+    if (menu && menu->optionsMenu) {
+        menu->optionsMenu->rebuildControls();
     }
 }
 

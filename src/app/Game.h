@@ -81,6 +81,9 @@ class Game {
     // display from the start.
     void openWindow(uint32_t width, uint32_t height);
     void update();
+    // Full screen ended by the host (a browser's Escape): as an Apply of
+    // "off" does, the settings say so, are applied and saved.
+    void leaveFullScreen() const;
     void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.
     void release();

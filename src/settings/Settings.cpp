@@ -1,17 +1,30 @@
 #include "settings/Settings.h"
 
+#include "core/Display.h"
 #include "core/FileReader.h"
 #include "core/FileReplacer.h"
 #include "core/TextLines.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <sstream>
 
 namespace {
-// The desktop size of display 0, or a size that fits any screen.
+// The desktop size of display 0, or a size that fits any screen. Where a host
+// fits the picture into a room (a page), the room's size instead, so that a
+// first start shows the whole picture; but never smaller than the smallest
+// size Options offers, which a small room (a phone's) then shows scaled down.
 SDL_DisplayMode desktopMode() {
     SDL_DisplayMode mode{};
+    SDL_Point room{};
+    if (hostRoom(room) && room.x > 0 && room.y > 0) {
+        const double grow = std::max({1.0, Settings::smallestWidth / static_cast<double>(room.x),
+                                      Settings::smallestHeight / static_cast<double>(room.y)});
+        mode.w = static_cast<int>(std::lround(room.x * grow));
+        mode.h = static_cast<int>(std::lround(room.y * grow));
+        return mode;
+    }
     if (SDL_GetCurrentDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
         mode.w = static_cast<int>(Settings::fallbackWidth);
         mode.h = static_cast<int>(Settings::fallbackHeight);
@@ -37,6 +50,10 @@ Settings::Settings() {
     loadValues([this](const char* key, uint32_t& out) {
         return !fileKept && readValue(key, out, &fileKept);
     });
+    // A host enters full screen only when the player applies it, never by
+    // itself: every start plays in its room, and the file says so.
+    SDL_Point room{};
+    fullscreen = fullscreen && !hostRoom(room);
     save();
 }
 
@@ -109,7 +126,7 @@ void Settings::applyDisplayMode() {
     SDL_SetWindowDisplayMode(window, &mode);
     const bool wasFullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
     if (!fullscreen) {
-        SDL_SetWindowFullscreen(window, 0);
+        setFullScreen(window, false);
     }
     if (!fullscreen || !wasFullscreen) {
         SDL_Point at = windowedPlace;
@@ -123,7 +140,7 @@ void Settings::applyDisplayMode() {
         SDL_SetWindowSize(window, area.w, area.h);
     }
     if (fullscreen) {
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        setFullScreen(window, true);
     }
     fitPicture();
 }
@@ -139,6 +156,11 @@ void Settings::fitPicture() const {
 
 SDL_Rect Settings::windowAreaOn(int display, SDL_Point at, uint32_t width, uint32_t height,
                                 bool fullscreen) {
+    // A host shows the picture at its size, scaled to the room it has.
+    SDL_Point room{};
+    if (hostRoom(room)) {
+        return {at.x, at.y, static_cast<int>(width), static_cast<int>(height)};
+    }
     SDL_Rect area{};
     if (fullscreen && SDL_GetDisplayBounds(display, &area) == 0 && area.w > 0 && area.h > 0) {
         return area;

@@ -15,13 +15,17 @@ class Settings {
     // for any screen.
     static constexpr uint32_t fallbackWidth = 800;
     static constexpr uint32_t fallbackHeight = 600;
+    // The smallest size Options offers, the smallest at which its captions
+    // and controls all show.
+    static constexpr uint32_t smallestWidth = 640;
+    static constexpr uint32_t smallestHeight = 480;
     // More than six lines could ever need; the rest of a larger file is not read.
     static constexpr size_t maxFileBytes = 1 << 20;
 
     // Loads the file (defaults for missing keys) and rewrites it at once in
-    // canonical form. A file that is there but cannot be read is kept as it
-    // is for the whole run instead (see save). Needs SDL's video subsystem for
-    // the default size.
+    // canonical form; full screen is off where a host shows the picture. A
+    // file that is there but cannot be read is kept as it is for the whole
+    // run instead (see save). Needs SDL's video subsystem for the default size.
     Settings();
     // Loads the values from a file's text already in memory; writes nothing.
     explicit Settings(std::string_view text);
@@ -49,7 +53,8 @@ class Settings {
     // another); the mouse is read in the same picture's pixels.
     void fitPicture() const;
     // Where a window asked for at `at` with the size asked goes on the
-    // display. Windowed: the size asked, but never larger than the display's
+    // display. Where a host fits the picture into a room (hostRoom): the size
+    // asked, windowed or not. Windowed: the size asked, but never larger than the display's
     // usable bounds (so that nothing drawn lies off-screen), at `at` or moved
     // just far enough to lie inside them. In full screen: the whole
     // display, the area full screen gives it, so that where no window manager

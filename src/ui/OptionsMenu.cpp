@@ -12,6 +12,9 @@ constexpr std::pair<int, int> resolutions[OptionsMenu::currentSizeIndex] = {
     {1280, 960}, {1360, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050},
     {1768, 992}, {1920, 1080}, {3840, 2160}, {4096, 2160},
 };
+static_assert(static_cast<uint32_t>(resolutions[0].first) == Settings::smallestWidth &&
+                  static_cast<uint32_t>(resolutions[0].second) == Settings::smallestHeight,
+              "the first size is the smallest the settings know of");
 
 // Each row's centre as a share of the window's height; the captions sit in a
 // column at 0.4 of its width, the controls at 0.6.
@@ -146,6 +149,10 @@ void OptionsMenu::applyResolution() {
     settings.windowWidth = toPixels(pendingWidth);
     settings.windowHeight = toPixels(pendingHeight);
     settings.applyDisplayMode();
+    rebuildControls();
+}
+
+void OptionsMenu::rebuildControls() {
     releaseButtons();
     buildControls();
 }

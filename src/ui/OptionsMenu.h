@@ -23,6 +23,9 @@ class OptionsMenu final : public Menu {
 
     // Lays the six controls out for the current window size.
     void buildControls();
+    // After the display mode was applied: the controls laid out again and
+    // labelled from the settings.
+    void rebuildControls();
     // Shows the pending resolution on the Resolution control.
     void updateResolutionLabel();
     // Entries 0..15 are fixed sizes; entry 16 is the current window size.

@@ -92,6 +92,16 @@ class Browser:
         finally:
             shutil.rmtree(self.profile, ignore_errors=True)
 
+    def emulate(self, width, height, touch=False, screen=None):
+        """Show pages in a viewport of width x height CSS pixels (one device pixel each) on a screen of
+        `screen` (by default the viewport's size); with `touch`, as a phone or tablet does: a touch screen,
+        laid out for its width."""
+        screen = screen or (width, height)
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": touch,
+            "screenWidth": screen[0], "screenHeight": screen[1]})
+        self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": touch, "maxTouchPoints": 5})
+
     def files(self, place="/"):
         """{name: bytes} of the player's files the page at folder `place` keeps in IndexedDB (empty when none)."""
         stored = self.driver.execute_async_script(f"""
@@ -214,6 +224,38 @@ class Page(harness.Game):
         return self._hold(lambda: ActionChains(self.driver).click_and_hold().perform(),
                           lambda: ActionChains(self.driver).release().perform(), done,
                           f"{what} (with the button held)", timeout)
+
+    def layout(self):
+        """How the page lays the game out: the viewport (innerWidth, innerHeight), how far the page scrolls
+        (scrollWidth, scrollHeight), the canvas's place and size as shown (left, top, width, height), its size
+        in pixels (pixels), whether the stage is in the browser's full screen (full), and the labels of the
+        buttons shown for keys (keys)."""
+        return self.driver.execute_script("""
+            const canvas = document.getElementById("canvas"), shown = canvas.getBoundingClientRect();
+            const root = document.documentElement;
+            return {innerWidth: innerWidth, innerHeight: innerHeight, scrollWidth: root.scrollWidth,
+                    scrollHeight: root.scrollHeight, left: shown.left, top: shown.top, width: shown.width,
+                    height: shown.height, pixels: [canvas.width, canvas.height],
+                    full: document.fullscreenElement !== null,
+                    keys: Array.from(document.querySelectorAll("button[aria-label]"))
+                        .filter(button => button.getClientRects().length > 0)
+                        .map(button => button.getAttribute("aria-label"))};""")
+
+    def touch(self, where, done, what, timeout=30):
+        """A finger held on the page at `where` (viewport CSS pixels) until done() holds: a canvas point, or
+        the button for a key named by its label."""
+        if isinstance(where, str):
+            where = self.driver.execute_script("""
+                const box = document.querySelector(`button[aria-label="${arguments[0]}"]`).getBoundingClientRect();
+                return [box.left + box.width / 2, box.top + box.height / 2];""", where)
+        else:
+            shown = self.layout()
+            where = shown["left"] + where[0], shown["top"] + where[1]
+        finger = {"x": where[0], "y": where[1], "id": 1}
+        cdp = self.driver.execute_cdp_cmd
+        return self._hold(lambda: cdp("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [finger]}),
+                          lambda: cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []}), done,
+                          f"{what} (with a finger held at {where})", timeout)
 
     def move(self, x, y):
         size = self.canvas().size

@@ -61,6 +61,11 @@ def tiles_walked(game, art):
     began = time.monotonic()
     game.press("Right", lambda: time.monotonic() - began >= HOLD, "the time to pass", timeout=HOLD + 30)
     held = time.monotonic() - began
+    return tiles_right(game, art), held
+
+
+def tiles_right(game, art):
+    """How many tiles right of the start cell the player has come to rest, facing right, on CORRIDOR."""
 
     def resting():
         img = game.shot()
@@ -69,7 +74,7 @@ def tiles_walked(game, art):
                          art, CORRIDOR, (cell, START[1]), (W, H), harness.RIGHT, frame), limit=MAX_BAD)[0] <= MAX_BAD),
                     None)
 
-    return harness.poll_until(resting, 30, "the player at rest on the corridor", test=lambda n: n is not None), held
+    return harness.poll_until(resting, 30, "the player at rest on the corridor", test=lambda n: n is not None)
 
 
 def walks_at_the_desktops_pace():
@@ -234,4 +239,128 @@ def failed_loads_say_so():
             assert "stopped" in words and "a fault of the test" in words and "Reload" in words, words
 
 
-harness.run_cases([plays_in_chromium, walks_at_the_desktops_pace, storage_refused_still_plays, failed_loads_say_so])
+
+def stored_settings(game, test, what):
+    """The five values of the stored Settings.ini, once test(values) holds."""
+    files = game.wait_stored(lambda f: (harness.settings_values(f.get("Settings.ini")) or None) and test(
+        harness.settings_values(f["Settings.ini"])), what)
+    return harness.settings_values(files["Settings.ini"])
+
+
+def shown_whole(page, size):
+    """The picture of `size` shown whole in the viewport, its aspect kept, and nothing to scroll across."""
+    return (0 <= page["left"] and page["left"] + page["width"] <= page["innerWidth"] and 0 <= page["top"]
+            and page["top"] + page["height"] <= page["innerHeight"] and page["scrollWidth"] <= page["innerWidth"]
+            and abs(page["width"] * size[1] - page["height"] * size[0]) <= size[0] + size[1])
+
+
+def fits_a_desktop_page():
+    """A laptop's page (1366 x 657 of a 1366 x 768 screen), no touch screen: a first visit's picture is the
+    page's room, whole, and stays in the page at the first key; in a smaller window it is shown whole, scaled,
+    and the pointer acts where it is drawn; Apply with FullScreen on takes the page to full screen, whose end
+    by the browser ends the game's; a reload plays in the page. The stored flag and size say so each time."""
+    with Server(PAGE_DIR) as server, Browser() as browser:
+        browser.emulate(1366, 657, screen=(1366, 768))
+        with Page(browser, server.url + "quarrow.html") as game:
+            game.find_window()
+            music, fx, w, h, full = stored_settings(game, lambda v: True, "the first visit's Settings.ini")
+            page = game.layout()
+            assert full == 0 and page["pixels"] == [w, h] and (page["width"], page["height"]) == (w, h), page
+            assert shown_whole(page, (w, h)) and not page["keys"], page
+            harness.check_main_menu(game.open_menu(), (w, h))
+            game.select("Down", harness.menu_entry(2, (w, h)), '"Options"')
+            assert not game.layout()["full"], "the first key took the page to full screen"
+
+            browser.emulate(700, 450)
+            page = harness.poll_until(game.layout, 30, "the picture fitted into a smaller window",
+                                      test=lambda p: shown_whole(p, (w, h)) and p["pixels"] == [w, h])
+            game.move(*harness.EMPTY)
+            game.open_options_by_mouse((w, h))
+            ctrl = harness.options_controls((w, h), game.geometry()[2:])
+
+            def full_screen_applied():
+                game.select("Down", ctrl[3], "the full-screen control")
+                game.press("Return", lambda: harness.settings_values(browser.files()["Settings.ini"])[4] == 1,
+                           "FullScreen On stored")
+                game.select("Down", ctrl[4], '"Apply"')
+                game.press("Return", lambda: game.layout()["full"], "the browser's full screen")
+                assert stored_settings(game, lambda v: True, "")[2:] == (w, h, 1)
+
+            for control in ctrl[1:3]:
+                game.select("Down", control, "the next control")
+            full_screen_applied()
+            # The browser leaves its full screen by its own means (its Escape, which headless Chromium does not
+            # have, F11, its controls); the game goes on with FullScreen Off.
+            browser.driver.execute_script("document.exitFullscreen()")
+            assert stored_settings(game, lambda v: v[4] == 0, "FullScreen Off stored")[2:] == (w, h, 0)
+            game.alive()
+            assert game.layout()["pixels"] == [w, h], "the picture is not at the stored size"
+
+            game.select("Down", ctrl[5], '"Back"')
+            for control in ctrl[:3]:
+                game.select("Down", control, "the next control")
+            full_screen_applied()
+            game.reload()
+            game.find_window()
+            assert stored_settings(game, lambda v: v[4] == 0, "FullScreen Off stored after a reload")[2:] == (w, h, 0)
+            game.open_menu((w, h))
+            game.select("Down", harness.menu_entry(2, (w, h), game.geometry()[2:]), '"Options"')
+            assert not game.layout()["full"], "a key after the reload took the page to full screen"
+
+
+def plays_on_a_phone():
+    """A phone's page (390 x 844, a touch screen): it fits the phone's width, the picture never smaller than
+    Options' smallest size but shown whole; taps act as clicks on the menus, a slider and Apply; and the
+    buttons for keys, there only on a touch screen, walk the player as the keys do (held, on and on) and quit.
+    The walk is seen on a tablet (1024 x 768), where the picture shows unscaled."""
+    level = "".join(row + "\r\n" for row in CORRIDOR).encode("ascii")
+    with Server(PAGE_DIR) as server, Browser() as browser, Workdir(RESOURCES) as work:
+        art = harness.SceneArt(work)
+        browser.emulate(390, 844, touch=True)
+        browser.driver.get(server.url)
+        browser.store({"Level0.level": level})
+        with Page(browser, server.url + "quarrow.html") as game:
+            game.find_window()
+            music, fx, w, h, full = stored_settings(game, lambda v: True, "the first visit's Settings.ini")
+            page = game.layout()
+            assert page["innerWidth"] == 390 and w >= 640 and h >= 480 and full == 0, (page, w, h)
+            assert page["pixels"] == [w, h] and shown_whole(page, (w, h)), page
+            assert sorted(page["keys"]) == ["Quit the game", "Walk down", "Walk left", "Walk right", "Walk up"]
+
+            window = page["width"], page["height"]
+            game.open_menu((w, h))
+            ctrl = harness.options_controls((w, h), window)
+            game.touch(harness.menu_entry(2, (w, h), window),
+                       lambda: harness.near(harness.green_centre(game.shot()), ctrl[0]), "the options menu")
+            game.touch(harness.on_window((0.6 * w - 25, 0.5 * h), (w, h), window),
+                       lambda: stored_settings(game, lambda v: True, "")[0] < 100, "the music volume lowered")
+            before = game.shot()
+            game.touch(ctrl[2], lambda: game.shot().data != before.data, "the next resolution shown")
+            game.touch(ctrl[4], lambda: game.layout()["pixels"] == [W, H], f"a {W} x {H} picture applied")
+            assert stored_settings(game, lambda v: True, "")[2:] == (W, H, 0)
+
+            # On a tablet the 640 x 480 picture shows as it is, and Continue is a tap too.
+            browser.emulate(1024, 768, touch=True)
+            game.reload()
+            game.find_window()
+            harness.poll_until(game.layout, 30, "the picture unscaled on a tablet",
+                               test=lambda p: (p["width"], p["height"]) == (W, H) and shown_whole(p, (W, H)))
+            game.open_menu()
+            game.touch(harness.menu_entry(0, (W, H)), lambda: harness.picture_differences(
+                game.shot(), harness.scene_picture(art, CORRIDOR, START, (W, H), harness.DOWN),
+                limit=MAX_BAD)[0] <= MAX_BAD, "the corridor's scene")
+            start = game.shot()
+            game.touch("Walk right", lambda: game.shot().data != start.data, "the player to start walking")
+            game.wait_picture([harness.scene_picture(art, CORRIDOR, (START[0] + 1, START[1]), (W, H), harness.RIGHT,
+                                                     frame) for frame in range(4)], "one tile right", allowed=MAX_BAD)
+            # Held on, it walks on: more than the one tile a short hold gives.
+            began = time.monotonic()
+            game.touch("Walk right", lambda: time.monotonic() - began >= 3, "three seconds to pass")
+            assert tiles_right(game, art) >= 3, "the held button did not keep walking"
+            game.touch("Quit the game", lambda: game.exit_status() is not None, "the game to end")
+            assert game.exit_status() == 0
+            game.wait_stored(lambda f: len(f.get("SaveData.bin", b"")) == 8, "the exit save")
+
+
+harness.run_cases([plays_in_chromium, walks_at_the_desktops_pace, storage_refused_still_plays, failed_loads_say_so,
+                   fits_a_desktop_page, plays_on_a_phone])

@@ -1,0 +1,39 @@
+// The same pictures as GameFrames drawn with SDL calls alone, in a page built
+// with the same flags but without Asyncify, its main function returning at
+// once and the page calling in for each run of frames.
+#include "../BareMainMenu.h"
+#include "../BareMap.h"
+#include "FramePage.h"
+
+#include <emscripten.h>
+
+namespace {
+struct BareFrames {
+    FramePage page;
+    BareMainMenu menu{page.renderer(), FramePage::width, FramePage::height};
+    BareMap map{page.renderer(), FramePage::mapSize, FramePage::width, FramePage::height};
+
+    std::function<void()> frame(int which) {
+        if (which == 0) {
+            return [this] { menu.draw(); };
+        }
+        return [this] { map.draw(); };
+    }
+};
+
+BareFrames* frames = nullptr;
+} // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE double timeFrames(int which, int count) {
+    return frames->page.timeFrames(frames->frame(which), count);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t pictureHash(int which) {
+    return frames->page.pictureHash(frames->frame(which));
+}
+
+int main() {
+    frames = new BareFrames;
+    FramePage::callIn();
+    emscripten_exit_with_live_runtime();
+}
