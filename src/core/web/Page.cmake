@@ -20,4 +20,6 @@ set(playerFiles ${CMAKE_CURRENT_LIST_DIR}/playerFiles.js)
 set(stage ${CMAKE_CURRENT_LIST_DIR}/stage.js)
 set_property(TARGET quarrow APPEND PROPERTY LINK_DEPENDS ${page} ${playerFiles} ${stage})
 target_link_libraries(quarrow PRIVATE quarrow_page quarrow_page_loop)
-target_link_options(quarrow PRIVATE --shell-file ${page} --pre-js ${playerFiles} --pre-js ${stage})
+# (SHELL: keeps each --pre-js with its file: CMake drops repeated options.)
+target_link_options(quarrow PRIVATE --shell-file ${page} "SHELL:--pre-js ${playerFiles}"
+    "SHELL:--pre-js ${stage}")
