@@ -175,14 +175,15 @@ Image paintInstallerPicture() {
     constexpr int iconTop = 48;
     const Image tile = paintFloorTile();
     const Image icon = paintLargeIcon(iconSize);
-    const int iconLeft = (width - iconSize) / 2;
+    constexpr int iconLeft = (width - iconSize) / 2;
+    constexpr int lightX = width / 2; // the light's centre, the icon's
+    constexpr int lightY = iconTop + iconSize / 2;
     Image picture(width, height, transparent);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             // The icon on the floor it shows, lit round it and fading into the dark below.
-            const float dx = static_cast<float>(x - width / 2) / static_cast<float>(width);
-            const float dy =
-                static_cast<float>(y - iconTop - iconSize / 2) / static_cast<float>(height);
+            const float dx = static_cast<float>(x - lightX) / static_cast<float>(width);
+            const float dy = static_cast<float>(y - lightY) / static_cast<float>(height);
             const float light = std::max(0.2f, 1.0f - 1.2f * (dx * dx) - 2.2f * (dy * dy));
             Rgb c = scale(tile.at(x % tile.width, y % tile.height), light);
             const int ix = x - iconLeft;
