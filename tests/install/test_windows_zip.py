@@ -5,8 +5,8 @@ README with Windows' line ends and every licence, and its program needs no DLL b
 hardening flags and carries the game's icon, its version and its manifest; unzipped into a folder named beyond
 ASCII, it plays under wine in a real window on Xvfb and keeps its files there. The installer, run quietly by a
 player without privileges in a fresh wine prefix, installs the zip's tree with a Start-menu shortcut and an
-"Apps & features" entry, upgrades and uninstalls keeping the player's files, and never writes over a file it did
-not install."""
+"Apps & features" entry, upgrades and uninstalls keeping the player's files, never writes over a file it did
+not install, and its uninstaller removes nothing where it finds no install of its own."""
 
 import functools
 import lzma
