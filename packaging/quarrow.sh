@@ -42,6 +42,12 @@ in_the_way() {
     fi
 }
 
+# Removes what a start left behind, quietly: where it cannot, the step that
+# needs the place says why, in the launcher's one line.
+discard() {
+    rm -rf -- "$@" 2>/dev/null
+}
+
 # Runs a command quietly; if it fails, its own message (without the command's
 # name) becomes ours.
 try() {
@@ -91,7 +97,7 @@ for leftover in "$root"/.Resources.* "$resources"/.Assets.*; do
     '' | *[!0-9]*) continue ;;
     esac
     if [ -e "$leftover" ] || [ -L "$leftover" ]; then
-        [ -e "/proc/$pid" ] || rm -rf -- "$leftover"
+        [ -e "/proc/$pid" ] || discard "$leftover"
     fi
 done
 
@@ -106,11 +112,11 @@ if [ ! -e "$resources" ] && [ ! -L "$resources" ]; then
     in_the_way "$root"
     try mkdir -p -- "$root"
     build=$root/.Resources.$$
-    rm -rf -- "$build" # left by a killed start that had this process number
+    discard "$build" # left by a killed start that had this process number
     { message=$( (mkdir -- "$build" && mkdir -- "$build/Data" &&
         ln -s -- "$assets" "$build/Assets" && mv -T -- "$build" "$resources") 2>&1); } 2>/dev/null || {
         status=$?
-        rm -rf -- "$build"
+        discard "$build"
         # Another start may have won the race; its folder is as good as ours.
         if [ ! -d "$resources" ]; then
             [ -z "$made_root" ] || rmdir -- "$root" 2>/dev/null
@@ -129,11 +135,11 @@ try mkdir -p -- "$resources/Data"
 if [ -L "$resources/Assets" ] || [ ! -e "$resources/Assets" ]; then
     if [ "$(readlink -- "$resources/Assets")" != "$assets" ]; then
         link=$resources/.Assets.$$
-        rm -f -- "$link"
+        discard "$link"
         try ln -s -- "$assets" "$link"
         { message=$(mv -T -- "$link" "$resources/Assets" 2>&1); } 2>/dev/null || {
             status=$?
-            rm -f -- "$link"
+            discard "$link"
             die "cannot link $resources/Assets: $(cause "$message" "$status")"
         }
     fi
@@ -142,5 +148,5 @@ else
 fi
 
 umask "$player_umask"
-cd -- "$root" || die "cannot enter $root"
+cd -- "$root" 2>/dev/null || die "cannot enter $root"
 exec "$game" "$@"

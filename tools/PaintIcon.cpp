@@ -168,6 +168,36 @@ Image shrink(const Image& large, int factor) {
 
 } // namespace
 
+Image paintInstallerPicture() {
+    constexpr int width = 164; // the size the installer's welcome and finish pages show
+    constexpr int height = 314;
+    constexpr int iconSize = 128;
+    constexpr int iconTop = 48;
+    const Image tile = paintFloorTile();
+    const Image icon = paintLargeIcon(iconSize);
+    constexpr int iconLeft = (width - iconSize) / 2;
+    constexpr int lightX = width / 2; // the light's centre, the icon's
+    constexpr int lightY = iconTop + iconSize / 2;
+    Image picture(width, height, transparent);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // The icon on the floor it shows, lit round it and fading into the dark below.
+            const float dx = static_cast<float>(x - lightX) / static_cast<float>(width);
+            const float dy = static_cast<float>(y - lightY) / static_cast<float>(height);
+            const float light = std::max(0.2f, 1.0f - 1.2f * (dx * dx) - 2.2f * (dy * dy));
+            Rgb c = scale(tile.at(x % tile.width, y % tile.height), light);
+            const int ix = x - iconLeft;
+            const int iy = y - iconTop;
+            if (ix >= 0 && ix < iconSize && iy >= 0 && iy < iconSize &&
+                !(icon.at(ix, iy) == transparent)) {
+                c = icon.at(ix, iy);
+            }
+            picture.set(x, y, c);
+        }
+    }
+    return picture;
+}
+
 Image paintIcon(int size) {
     if (size < 16) {
         throw std::invalid_argument("no icon is painted under 16 pixels");

@@ -20,3 +20,7 @@ Image paintParticle();
 // The desktop icon, `size` pixels square: the player standing on the floor
 // inside a rounded frame. Sizes from 16 up.
 Image paintIcon(int size);
+
+// The Windows installer's welcome and finish pages' picture, 164 x 314: the
+// icon on the floor it is made of.
+Image paintInstallerPicture();

@@ -2,8 +2,9 @@
 //
 // Paints every bitmap the game loads and writes them into OUTPUT_DIR
 // (normally Resources/Assets); given ICON_DIR (normally packaging/icons), also
-// the desktop icon as quarrow-SIZE.png in each installed size and all of them
-// in quarrow.ico, the Windows program's. The output is the same, byte for
+// the desktop icon as quarrow-SIZE.png in each installed size, all of them in
+// quarrow.ico, the Windows program's, and the Windows installer's picture,
+// installer.bmp. The output is the same, byte for
 // byte, on every run.
 #include "ImageFiles.h"
 #include "Painters.h"
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
-        if (!writePicture(icons + "/quarrow.ico", paintIconSizes, writeIco)) {
+        if (!writePicture(icons + "/quarrow.ico", paintIconSizes, writeIco) ||
+            !writePicture(icons + "/installer.bmp", paintInstallerPicture, writeBmp)) {
             return 1;
         }
     }

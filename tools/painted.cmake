@@ -9,7 +9,7 @@ execute_process(COMMAND "${PAINTER}" "${WORK}/assets" "${WORK}/icons" RESULT_VAR
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "the painter failed: ${status}")
 endif()
-foreach(set IN ITEMS "assets,Resources/Assets,*.bmp" "icons,packaging/icons,*.png,*.ico")
+foreach(set IN ITEMS "assets,Resources/Assets,*.bmp" "icons,packaging/icons,*.png,*.ico,*.bmp")
     string(REPLACE "," ";" set "${set}")
     list(POP_FRONT set painted committed)
     list(TRANSFORM set PREPEND "${SOURCE}/${committed}/" OUTPUT_VARIABLE patterns)

@@ -27,5 +27,6 @@ endforeach()
 set(QUARROW_ZIP_NAME quarrow-${QUARROW_VERSION}-windows-x64.zip CACHE INTERNAL "")
 # ... and the installer's script and name.
 set(QUARROW_LICENCE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(QUARROW_INSTALLER_PICTURE ${PROJECT_SOURCE_DIR}/packaging/icons/installer.bmp)
 configure_file(windows/Installer.nsi.in Installer.nsi @ONLY)
 set(QUARROW_SETUP_NAME quarrow-${QUARROW_VERSION}-windows-x64-setup.exe CACHE INTERNAL "")

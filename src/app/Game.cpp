@@ -67,9 +67,9 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     // is still the game's by its data files.
     std::vector<std::string> gameFiles = dataFiles();
     gameFiles.insert(gameFiles.begin(), TextRenderer::fontPath);
-    std::string looked;
-    if (!enterGameFolder(gameFiles, looked)) {
-        std::printf("The game's Resources folder is in neither %s\n", looked.c_str());
+    std::string problem;
+    if (!enterGameFolder(gameFiles, problem)) {
+        std::printf("%s\n", problem.c_str());
         waitForKey();
         return;
     }

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-// `gameFiles` are paths of the game's own files, relative to its folder, the
-// surest sign of the game's folder first. For each in turn, the working
-// folder stays when it holds that file, or else the program's folder becomes
-// the working folder when it does; true then. When neither holds any of them,
-// false: the working folder stays, and `looked` names the folders looked in,
-// for the player.
-bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& looked);
+// `gameFiles` are paths of the game's own files, relative to its folder, its
+// font (the surest sign of the game's folder) first. For each in turn, the
+// working folder stays when it holds that file, or else the program's folder
+// becomes the working folder when it does; true then. When neither holds any
+// of them, false: the working folder stays, and `problem` says what is
+// missing, for the player: the font, where one of the two folders holds the
+// game's Resources/Assets or Resources/Data, else the whole game.
+bool enterGameFolder(const std::vector<std::string>& gameFiles, std::string& problem);

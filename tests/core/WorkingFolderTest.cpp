@@ -32,4 +32,23 @@ TEST(WorkingFolderTest, OnlyAFolderHoldingOneOfTheGamesFilesIsTheGames) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), workspace.path()));
 }
 
+TEST(WorkingFolderTest, AGameFolderWithoutItsFilesNamesTheMissingFont) {
+    const std::vector<std::string> gameFiles = {"Resources/Assets/DejaVuSans.ttf",
+                                                "Resources/Data/Settings.ini"};
+    const TestWorkspace workspace(TestWorkspace::Layout{false, true});
+    const fs::path font = (fs::current_path() / gameFiles[0]).make_preferred();
+    fs::create_directories("Resources/Assets");
+    std::string problem;
+    EXPECT_FALSE(enterGameFolder(gameFiles, problem));
+    EXPECT_EQ(problem, "The game's font is missing: " + font.u8string());
+#ifndef _WIN32 // where a player may make links
+    // A fresh player's folder whose font package is gone.
+    fs::create_symlink("../Fonts/DejaVuSans.ttf", gameFiles[0]);
+    EXPECT_FALSE(enterGameFolder(gameFiles, problem));
+    EXPECT_EQ(problem, "The game's font is missing: " + font.u8string() + " is a link to " +
+                           (fs::current_path() / "Resources/Fonts/DejaVuSans.ttf").u8string() +
+                           ", which is not there");
+#endif
+}
+
 } // namespace

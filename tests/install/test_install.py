@@ -225,6 +225,12 @@ def launcher_refuses_without_a_place_for_files():
         for env in ({"XDG_DATA_HOME": locked, "HOME": locked}, {"HOME": locked}):
             refusal(UNPRIVILEGED + [launcher], {**path, **env}, f"an unwritable data home ({env})")
             assert os.listdir(locked) == [], f"a refused start left {os.listdir(locked)} in {locked}"
+        # The player's folder a link to another user's, which the player may not even look into: still one line.
+        theirs, linked = inst.folder("theirs"), inst.folder("linked")
+        os.chmod(theirs, 0o700)
+        os.symlink(theirs, os.path.join(linked, "quarrow"))
+        err = refusal(UNPRIVILEGED + [launcher], {**path, "XDG_DATA_HOME": linked}, "a link to a closed folder")
+        assert err == f"quarrow: cannot set up {linked}/quarrow/Resources: Permission denied\n", f"the line is {err!r}"
 
         # A file where the Resources folder belongs stays as it is.
         xdg = inst.folder("xdg", "quarrow")

@@ -1,6 +1,6 @@
 """The Debian package: scripts/package, run in two copies of the repository at different paths, makes the same
 bytes twice; the package's control fields and file list, its link to the system's font, its symbols package,
-the hardening of the program and lintian's verdict are checked; and the launcher of an unpacked copy starts the
+the hardening of the program and lintian's verdict on both packages are checked; and the launcher of an unpacked copy starts the
 game, which keeps its files in the player's folder. The documents' and the metadata's contents are the
 installed tree's, checked by test_install.py. The arm64 package (scripts/package --arch arm64) is checked the
 same way but for the start, which the arm64 build's real-window case makes under qemu (test_arm64.py): its
@@ -46,7 +46,7 @@ def expected_files():
     files |= {f"./usr/{installed.DOC}/{name}" for name in ("copyright", "changelog.gz", "README.md")}
     files |= {f"./usr/{installed.ASSETS}/{name}" for name in os.listdir(os.path.join(REPO, "Resources", "Assets"))}
     for icon in os.listdir(os.path.join(REPO, "packaging", "icons")):
-        if icon == "quarrow.ico":  # the Windows program's and installer's
+        if not icon.endswith(".png"):  # the Windows program's and installer's
             continue
         size = re.fullmatch(r"quarrow-(\d+)\.png", icon).group(1)
         files.add(f"./usr/share/icons/hicolor/{size}x{size}/apps/quarrow.png")
@@ -142,6 +142,7 @@ def check_package(tmp, arch, machine, options=()):
     version = check_control(deb, arch)
     check_listing(deb)
     check_lintian(deb)
+    check_lintian(ddeb)
     root_dir = os.path.join(tmp, "root")
     tool("dpkg-deb", "-x", deb, root_dir)
     game = os.path.join(root_dir, "usr", installed.GAME)

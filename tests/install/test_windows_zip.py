@@ -5,10 +5,11 @@ README with Windows' line ends and every licence, and its program needs no DLL b
 hardening flags and carries the game's icon, its version and its manifest; unzipped into a folder named beyond
 ASCII, it plays under wine in a real window on Xvfb and keeps its files there. The installer, run quietly by a
 player without privileges in a fresh wine prefix, installs the zip's tree with a Start-menu shortcut and an
-"Apps & features" entry, upgrades and uninstalls keeping the player's files, and never writes over a file it did
-not install."""
+"Apps & features" entry, upgrades and uninstalls keeping the player's files, never writes over a file it did
+not install, and its uninstaller removes nothing where it finds no install of its own."""
 
 import functools
+import lzma
 import os
 import pwd
 import re
@@ -35,6 +36,9 @@ SYSTEM_DLLS = {f"{name}.dll" for name in ("kernel32", "user32", "gdi32", "msvcrt
 HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT = 0x20, 0x40, 0x100  # DllCharacteristics
 ICON = os.path.join(REPO, "packaging", "icons", "quarrow.ico")
 WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"  # their supportedOS Id
+PICTURE = os.path.join(REPO, "packaging", "icons", "installer.bmp")  # the welcome and finish pages'
+HOMEPAGE = "https://quarrow.example/"
+RECORD = "installed-files.txt"
 # The second copy goes to a RAM disk where there is one: each kind of filesystem lists a folder in its own order.
 OTHER_PLACE = "/dev/shm"
 SCRATCH = []  # the copies' folders, removed when the test ends
@@ -154,6 +158,24 @@ def check_resources(exe, version):
     assert systems == [WINDOWS_10_AND_11], f"quarrow.exe's manifest names the systems {systems}"
 
 
+def installer_data(setup):
+    """What an NSIS installer packs behind its stub, decompressed: its script's strings (UTF-16) and its files.
+    Its first header ("NullsoftInst") is followed by one LZMA stream with its five bytes of properties."""
+    data = read_file(setup)
+    at = data.index(b"\xef\xbe\xad\xdeNullsoftInst") + 24
+    return lzma.LZMADecompressor(lzma.FORMAT_ALONE).decompress(data[at : at + 5] + b"\xff" * 8 + data[at + 5 :])
+
+
+def check_pages(setup):
+    """The welcome and finish pages show the painted picture and the game's own words, not the stock ones."""
+    data = installer_data(setup)
+    for words in ("walk, one tile per turn", "The arrow keys walk"):
+        assert words.encode("utf-16-le") in data, f"the installer's pages do not say {words!r}"
+    for stock in ("update relevant system files", "has been installed on your computer"):
+        assert stock.encode("utf-16-le") not in data, f"the installer's pages still say {stock!r}"
+    assert read_file(PICTURE) in data, f"the installer's pages do not show {PICTURE}"
+
+
 def zip_holds_the_game_and_its_licences():
     copy, path = packed_twice()[0]
     with zipfile.ZipFile(path) as z:
@@ -163,6 +185,7 @@ def zip_holds_the_game_and_its_licences():
     check_program(exe)
     check_resources(exe, version_of(path))
     check_icon(setup_of(path))
+    check_pages(setup_of(path))
     assets = os.path.join(REPO, "Resources", "Assets")
     cache = read_file(os.path.join(copy, "build", "windows", "CMakeCache.txt")).decode()
     prefix = re.search(r"^CMAKE_PREFIX_PATH:\w+=(.*)$", cache, re.M).group(1)
@@ -300,6 +323,10 @@ def check_installed(wine, folder, zip_files, version):
     files = {name: data for name, data in tree_of(unix).items()
              if data is not None and not name.startswith("Resources/Data/")}
     assert files.pop("uninstall.exe", None), f"no uninstall.exe in {folder}"
+    record = files.pop(RECORD, b"").decode().split("\r\n")
+    listed = sorted(name.replace("\\", "/") for name in record[1:-1])
+    assert record[0].startswith("Quarrow") and listed == sorted(zip_files) and record[-1] == "", (
+        f"{RECORD} in {folder} does not list the zip's files: {record}")
     assert files == zip_files and os.path.isdir(os.path.join(unix, "Resources", "Data")), (
         f"{folder} differs from the zip: missing {sorted(set(zip_files) - set(files))}, unexpected "
         f"{sorted(set(files) - set(zip_files))}, other bytes in "
@@ -311,7 +338,8 @@ def check_installed(wine, folder, zip_files, version):
     entry = wine.entry()
     size = int(entry.pop("EstimatedSize", "0"), 16)
     expected = {"DisplayName": "Quarrow", "DisplayVersion": version, "Publisher": "The Quarrow developers",
-                "DisplayIcon": exe + ",0", "InstallLocation": folder, "NoModify": "0x1", "NoRepair": "0x1",
+                "DisplayIcon": exe + ",0", "InstallLocation": folder, "URLInfoAbout": HOMEPAGE,
+                "NoModify": "0x1", "NoRepair": "0x1",
                 "UninstallString": f'"{folder}\\uninstall.exe"',
                 "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
     zipped = sum(len(data) for data in zip_files.values())
@@ -441,6 +469,23 @@ def installs_plays_upgrades_and_uninstalls():
         assert not os.path.exists(wine.unix(other)) and wine.entry() == {} and wine.shortcut() is None
         assert tree_of(wine.unix(folder)) == kept, "the player's files of the first folder changed"
         assert tree_of(wine.unix(games)) == theirs, "the player's folder changed"
+        # Pointed at a folder that is no install, though it holds files of the game's names, it removes nothing.
+        mine = rf"C:\users\{PLAYER}\Mine"  # (no space: the folder after _?= is never quoted)
+        subprocess.run(["cp", "-a", wine.unix(games), wine.unix(mine)], check=True)
+        rerun = wine.run(again, "/S", "_?=" + mine)
+        assert rerun == 2 and tree_of(wine.unix(mine)) == theirs, (
+            f"the uninstaller run on a folder of the player's ended with status {rerun} and left "
+            f"{sorted(tree_of(wine.unix(mine)))} of {sorted(theirs)}")
+
+        # A folder known by its full form however it is written: a lower-case /d=, a "..", a forward slash and a
+        # trailing dot; named plainly, it is upgraded in place, its quarrow.exe read-only but no game running.
+        plain = rf"C:\users\{PLAYER}\G\Up"
+        assert wine.run(setup, "/S", rf"/d=C:\users\{PLAYER}\G\..\G/Up.") == 0, "the install into Up. failed"
+        check_installed(wine, plain, zip_files, version)
+        os.chmod(os.path.join(wine.unix(plain), "quarrow.exe"), 0o444)
+        upgraded = wine.run(setup, "/S", "/D=" + plain)
+        assert upgraded == 0, f"the upgrade over a read-only quarrow.exe ended with status {upgraded}"
+        check_installed(wine, plain, zip_files, version)
 
 
 harness.run_cases([two_copies_pack_the_same_bytes, zip_holds_the_game_and_its_licences,
