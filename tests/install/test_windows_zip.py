@@ -37,7 +37,6 @@ HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT = 0x20, 0x40, 0x100  # DllCharacteristi
 ICON = os.path.join(REPO, "packaging", "icons", "quarrow.ico")
 WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"  # their supportedOS Id
 PICTURE = os.path.join(REPO, "packaging", "icons", "installer.bmp")  # the welcome and finish pages'
-HOMEPAGE = "https://quarrow.example/"
 RECORD = "installed-files.txt"
 # The second copy goes to a RAM disk where there is one: each kind of filesystem lists a folder in its own order.
 OTHER_PLACE = "/dev/shm"
@@ -338,7 +337,7 @@ def check_installed(wine, folder, zip_files, version):
     entry = wine.entry()
     size = int(entry.pop("EstimatedSize", "0"), 16)
     expected = {"DisplayName": "Quarrow", "DisplayVersion": version, "Publisher": "The Quarrow developers",
-                "DisplayIcon": exe + ",0", "InstallLocation": folder, "URLInfoAbout": HOMEPAGE,
+                "DisplayIcon": exe + ",0", "InstallLocation": folder,
                 "NoModify": "0x1", "NoRepair": "0x1",
                 "UninstallString": f'"{folder}\\uninstall.exe"',
                 "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'}
