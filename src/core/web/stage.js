@@ -101,14 +101,13 @@ Module.stage = (() => {
     });
   }
 
-  // The keyboard plays while the canvas has the focus (and while nothing has
-  // it); Tab leaves it as on any page, and a press on the canvas gives it
-  // back. A key let go elsewhere still reaches the game, which would
-  // otherwise hold it on.
+  // The keyboard plays while the canvas has the focus (the pad's keys come
+  // from the page itself); Tab leaves it as on any page, and a press on the
+  // canvas gives it back. A key let go elsewhere still reaches the game,
+  // which would otherwise hold it on.
   canvas.addEventListener("pointerdown", () => canvas.focus());
   addEventListener("keydown", event => {
-    const elsewhere = event.target !== window && event.target !== canvas && event.target !== document.body;
-    if (event.key === "Tab" || elsewhere) {
+    if (event.key === "Tab" || (event.target !== window && event.target !== canvas)) {
       event.stopImmediatePropagation();
     }
   }, true);
