@@ -165,6 +165,9 @@ void Game::update() {
     if (fullScreenEnded()) {
         leaveFullScreen();
     }
+    if (roomTurned()) {
+        fitTurnedRoom();
+    }
     if (scene == 0) {
         updateMenuScene();
     } else if (scene == 1) {
@@ -174,10 +177,24 @@ void Game::update() {
 
 void Game::leaveFullScreen() const {
     settings->fullscreen = false;
+    displayChanged();
+}
+
+void Game::fitTurnedRoom() const {
+    if (settings->fitHostRoom()) {
+        displayChanged();
+    }
+}
+
+void Game::displayChanged() const {
     settings->applyDisplayMode();
     settings->save();
-    if (menu && menu->optionsMenu) {
-        menu->optionsMenu->rebuildControls();
+    if (menu) {
+        menu->releaseButtons();
+        menu->buildButtons();
+        if (menu->optionsMenu) {
+            menu->optionsMenu->rebuildControls();
+        }
     }
 }
 

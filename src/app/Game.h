@@ -84,6 +84,11 @@ class Game {
     // Full screen ended by the host (a browser's Escape): as an Apply of
     // "off" does, the settings say so, are applied and saved.
     void leaveFullScreen() const;
+    // The host's room turned: a size the host chose itself becomes the new
+    // room's, applied, saved and laid out.
+    void fitTurnedRoom() const;
+    // The settings' display applied and saved, and the menus laid out again.
+    void displayChanged() const;
     void drawFrame() const;
     // Everything in shutdown's order, then SDL_ttf and SDL themselves.
     void release();

@@ -15,3 +15,11 @@ void setFullScreen(SDL_Window* window, bool on);
 // setFullScreen (a browser's Escape, its full-screen key or its own
 // controls); never for a window of the game's own.
 bool fullScreenEnded();
+// True once after the host's room has turned (a phone turned on its side or
+// back up); never for a window of the game's own.
+bool roomTurned();
+// The size the host last chose for the picture itself, noted across starts so
+// that it is told from a size the player applied: false when none is noted.
+// Noting {0, 0} forgets it. A window of the game's own notes nothing.
+bool hostChoice(SDL_Point& size);
+void noteHostChoice(SDL_Point size);

@@ -54,6 +54,10 @@ void InputState::onKeyUp(const SDL_KeyboardEvent& event) {
 
 void InputState::onMouseButtonDown(const SDL_MouseButtonEvent& event) {
     int i = buttonIndex(event.button);
+    if (i == MouseLeft && !mouseHeld[i]) {
+        // SDL turns a finger into the left button of a mouse of its own.
+        tapLanding = event.which == SDL_TOUCH_MOUSEID;
+    }
     if (i >= 0) {
         press(mousePressed[i], mouseHeld[i]);
     }
@@ -61,6 +65,9 @@ void InputState::onMouseButtonDown(const SDL_MouseButtonEvent& event) {
 
 void InputState::onMouseButtonUp(const SDL_MouseButtonEvent& event) {
     int i = buttonIndex(event.button);
+    if (i == MouseLeft) {
+        tapLanding = false;
+    }
     if (i >= 0) {
         release(mousePressed[i], mouseHeld[i]);
     }

@@ -18,6 +18,10 @@ class InputState {
     std::array<bool, KeyCount> held{};
     std::array<bool, MouseButtonCount> mousePressed{};
     std::array<bool, MouseButtonCount> mouseHeld{};
+    // Set by a left press that a touch made, until the finger lifts or a menu
+    // has judged where it landed: a finger has no hover, so a tap acts only
+    // where it lands.
+    bool tapLanding = false;
 
     void onKeyDown(const SDL_KeyboardEvent& event);
     void onKeyUp(const SDL_KeyboardEvent& event);

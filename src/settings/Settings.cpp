@@ -54,6 +54,7 @@ Settings::Settings() {
     // itself: every start plays in its room, and the file says so.
     SDL_Point room{};
     fullscreen = fullscreen && !hostRoom(room);
+    fitHostRoom();
     save();
 }
 
@@ -143,6 +144,33 @@ void Settings::applyDisplayMode() {
         setFullScreen(window, true);
     }
     fitPicture();
+}
+
+bool Settings::fitHostRoom() {
+    SDL_Point room{};
+    if (!hostRoom(room) || room.x <= 0 || room.y <= 0) {
+        return false;
+    }
+    const SDL_DisplayMode fit = desktopMode();
+    const auto width = static_cast<uint32_t>(fit.w);
+    const auto height = static_cast<uint32_t>(fit.h);
+    // With none noted (a first start), a size is the host's own while it is
+    // the room's; once the player applied one, the note matches no size.
+    SDL_Point chosen{fit.w, fit.h};
+    hostChoice(chosen);
+    if (chosen.x < 0 || chosen.y < 0 || static_cast<uint32_t>(chosen.x) != windowWidth ||
+        static_cast<uint32_t>(chosen.y) != windowHeight) {
+        return false;
+    }
+    noteHostChoice({fit.w, fit.h});
+    const bool changed = windowWidth != width || windowHeight != height;
+    windowWidth = width;
+    windowHeight = height;
+    return changed;
+}
+
+void Settings::keepAppliedSize() {
+    noteHostChoice({0, 0});
 }
 
 void Settings::fitPicture() const {

@@ -48,6 +48,13 @@ class Settings {
     // leaving full screen goes back to `windowedPlace`; one entering it keeps
     // its place there first.
     void applyDisplayMode();
+    // Where a host fits the picture into a room and the size is the one the
+    // host chose itself (none noted and the room's, or the one noted): the
+    // size becomes the room's, as at a first start, and is noted as the
+    // host's. True when the size changed.
+    bool fitHostRoom();
+    // The player applied the size: it stays, whatever room a host has.
+    static void keepAppliedSize();
     // Lays every picture out at the stored size and fits it, centred, into
     // the window's real size (a tiling desktop or full screen may give it
     // another); the mouse is read in the same picture's pixels.

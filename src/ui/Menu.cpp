@@ -10,10 +10,12 @@ Menu::~Menu() {
 }
 
 void Menu::navigate() {
+    bool pointed = false;
     for (int i = 0; i < buttonCount; ++i) {
         Button& button = *buttons[i];
         if (button.isMouseOver(inputState.mouseX, inputState.mouseY)) {
             select(i);
+            pointed = true;
         }
         const bool highlighted = selectedIndex() == i;
         SDL_SetTextureColorMod(button.sprite->texture.get(), highlighted ? 0 : 255, 255,
@@ -26,6 +28,13 @@ void Menu::navigate() {
     } else if (inputState.pressed[InputState::Down]) {
         select(selectedIndex() < buttonCount - 1 ? selectedIndex() + 1 : 0);
         inputState.pressed[InputState::Down] = false;
+    }
+    // A mouse click anywhere acts on the selected control, but a finger has
+    // no hover to select with: a tap off every control is taken unacted. A
+    // tap is judged where it lands, so a slider dragged off still follows.
+    if (inputState.tapLanding && inputState.mousePressed[InputState::MouseLeft]) {
+        inputState.tapLanding = false;
+        inputState.mousePressed[InputState::MouseLeft] = pointed;
     }
     if (inputState.pressed[InputState::Return] || inputState.mousePressed[InputState::MouseLeft]) {
         activate();

@@ -1,7 +1,7 @@
 #pragma once
 // What both menus share: the shared objects, the controls and the selection,
 // and the one navigation rule (hover selects, Up/Down wrap, Return or a left
-// press activates the selected control).
+// press activates the selected control; a tap only the control it lands on).
 #include "graphics/TextRenderer.h"
 #include "input/InputHandler.h"
 #include "input/InputState.h"

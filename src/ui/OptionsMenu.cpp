@@ -148,6 +148,7 @@ void OptionsMenu::toggleFullScreen() {
 void OptionsMenu::applyResolution() {
     settings.windowWidth = toPixels(pendingWidth);
     settings.windowHeight = toPixels(pendingHeight);
+    Settings::keepAppliedSize();
     settings.applyDisplayMode();
     rebuildControls();
 }

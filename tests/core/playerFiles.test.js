@@ -10,11 +10,17 @@ const bytes = text => new Uint8Array(Buffer.from(text));
 const turns = () => new Promise(resolve => setTimeout(resolve, 20));
 const levels = Array.from({length: 10}, (_, n) => `${DATA}/level${n}.level`);
 
-// IndexedDB as the storage code uses it: each request runs in a later turn, then the transaction.
+// IndexedDB as the storage code uses it: each request runs in a later turn, then the transaction. A database
+// stored as null has no store of files and is held open by a page that never lets go.
 class Databases {
-    constructor() { Object.assign(this, {stores: new Map(), held: false, refused: false}); }
-    open(name) {
+    constructor() { Object.assign(this, {stores: new Map(), held: false, refused: false, reads: 0}); }
+    open(name, version) {
         const request = {};
+        if (this.stores.get(name) === null) {
+            const storeless = {objectStoreNames: {contains: () => false}, version: 1, close() {}};
+            setImmediate(() => version ? request.onblocked() : (request.result = storeless, request.onsuccess()));
+            return request;
+        }
         setImmediate(() => {
             const fresh = !this.stores.has(name);
             const store = this.stores.get(name) || new Map();
@@ -35,7 +41,7 @@ class Databases {
             return request;
         };
         writing.objectStore = () => ({
-            get: key => ask(() => structuredClone(store.get(key))),
+            get: key => (this.reads++, ask(() => structuredClone(store.get(key)))),
             getAll: () => ask(() => structuredClone([...store.values()])),
             getAllKeys: () => ask(() => [...store.keys()]),
             put: (value, key) => ask(() => store.set(key, structuredClone(value))),
@@ -142,20 +148,25 @@ test("whatever the storage holds, only bytes of the folder reach the game, said 
     }
 });
 
-test("a page folder's first start takes up what the game's earlier pages kept for the site", async () => {
+test("a page folder's start takes up what the game's earlier pages kept for the site until it is noted", async () => {
     const shared = browser();
     const earlier = {timestamp: new Date(5), mode: 0o100644, contents: bytes("earlier")};
     shared.indexedDB.stores.set(DATA, new Map([[DATA, {timestamp: new Date(5), mode: 0o40755}],
                                                [`${DATA}/SaveData.bin`, earlier]]));
+    // A first start killed just after it made the folder's database left it empty.
+    shared.indexedDB.stores.set("quarrow:/a/", new Map());
     const first = await tab(shared, "/a/");
     first.write(`${DATA}/Settings.ini`, "mine");
     await turns();
     assert.deepStrictEqual([...shared.indexedDB.stores.get("quarrow:/a/").keys()].sort(),
-                           [`${DATA}/SaveData.bin`, `${DATA}/Settings.ini`]);
-    first.write(`${DATA}/SaveData.bin`, "mine");
+                           [`${DATA}/SaveData.bin`, `${DATA}/Settings.ini`, "quarrow:earlier-files-taken-up"]);
+    // Taken up once: a save the player's game removed stays removed.
+    first.copy.delete(`${DATA}/SaveData.bin`);
+    first.files.store();
     await turns();
     const again = await tab(shared, "/a/");
-    assert.strictEqual(again.text(`${DATA}/SaveData.bin`), "mine");
+    assert.deepStrictEqual([...again.copy.keys()], [`${DATA}/Settings.ini`]);
+    assert.deepStrictEqual(again.said.log, []);
     [first, again].forEach(each => each.files.close());
 });
 
@@ -184,7 +195,15 @@ test("a page left journals only its unstored writes, stored by the next start un
     shared.indexedDB.stores.get("quarrow:/").set(`${DATA}/Settings.ini`, newer);
     const last = await tab(shared);
     assert.strictEqual(last.text(`${DATA}/Settings.ini`), "newer");
-    [left, next, last].forEach(each => each.files.close());
+    // An entry goes once its replay is stored, though the game wrote the file again meanwhile: one from a clock
+    // that was ahead would otherwise win at every start.
+    const ahead = {time: Date.now() + 1e7, bytes: Buffer.from("ahead").toString("base64")};
+    shared.localStorage.setItem("quarrow-unstored:/", JSON.stringify({[`${DATA}/Settings.ini`]: ahead}));
+    const replaying = await tab(shared);
+    replaying.write(`${DATA}/Settings.ini`, "applied");
+    await turns();
+    assert.strictEqual(shared.localStorage.getItem("quarrow-unstored:/"), null);
+    [left, next, last, replaying].forEach(each => each.files.close());
 });
 
 test("a write that neither storage nor the journal could keep is told once, by the next page", async () => {
@@ -210,4 +229,28 @@ test("a write that neither storage nor the journal could keep is told once, by t
     await turns();
     assert.strictEqual(refusing.said.tell.length, 1, refusing.said.tell);
     refusing.files.close();
+});
+
+test("a database held open by another page of the site: the start says so and keeps nothing", {timeout: 30000},
+     async () => {
+    const shared = browser(), told = [];
+    shared.indexedDB.stores.set("quarrow:/", null);
+    const files = {list: () => [], read() {}, write() {}, remove() {}};
+    await assert.rejects(openPlayerFiles({...shared, folder: DATA, place: "/", channel: null, files, log() {},
+                                          tell: words => told.push(words)}));
+    assert.match(told.join(), /Another page of this site holds the game's storage/);
+});
+
+test("another page's message on the tabs' channel reads no more than each of the game's files once", async () => {
+    const shared = browser(), settings = `${DATA}/Settings.ini`;
+    const game = await tab(shared), other = new BroadcastChannel("/");
+    shared.indexedDB.stores.get("quarrow:/").set(settings, {time: 1, contents: bytes("another tab's")});
+    other.postMessage(new Array(2 ** 32 - 1));
+    other.postMessage(Array(100000).fill(settings));
+    other.postMessage([settings, settings, `${DATA}/notes.txt`]);
+    for (let waited = 0; game.text(settings) === undefined && waited < 30000; waited += 20) {
+        await turns();
+    }
+    assert.deepStrictEqual([game.text(settings), shared.indexedDB.reads], ["another tab's", 1]);
+    [game.files, other].forEach(each => each.close());
 });

@@ -33,7 +33,7 @@ IDB_VERSION, IDB_STORE = 1, "files"
 OPEN_STORE = f"""const opening = indexedDB.open("quarrow:" + place, {IDB_VERSION});
 opening.onupgradeneeded = () => opening.result.createObjectStore("{IDB_STORE}");"""
 KEYS = {"Escape": Keys.ESCAPE, "Return": Keys.ENTER, "Up": Keys.ARROW_UP, "Down": Keys.ARROW_DOWN,
-        "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT}
+        "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT, "Tab": Keys.TAB}
 # Every line the page logs is kept whole for the test, before the page's own script runs.
 CATCH_PRINTED = """window.printed = [];
 const log = console.log.bind(console);
@@ -256,6 +256,15 @@ class Page(harness.Game):
         return self._hold(lambda: cdp("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [finger]}),
                           lambda: cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []}), done,
                           f"{what} (with a finger held at {where})", timeout)
+
+    def slide(self, labels):
+        """A finger put on the first of the buttons for keys named by their labels, slid across the others in
+        turn and lifted."""
+        points = [self.driver.execute_script("""
+            const box = document.querySelector(`button[aria-label="${arguments[0]}"]`).getBoundingClientRect();
+            return {x: box.left + box.width / 2, y: box.top + box.height / 2, id: 1};""", label) for label in labels]
+        for kind, at in [("touchStart", points[0])] + [("touchMove", at) for at in points[1:]] + [("touchEnd", None)]:
+            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [at] if at else []})
 
     def move(self, x, y):
         size = self.canvas().size

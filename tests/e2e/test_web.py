@@ -247,6 +247,28 @@ def stored_settings(game, test, what):
     return harness.settings_values(files["Settings.ini"])
 
 
+# How the phone's page shows its pad and names the game: the gap between Quit and each arrow with that arrow's width,
+# the pad buttons' border colour and the page's, and the canvas's accessible name.
+PAD_LOOKS = """const box = label => document.querySelector(`button[aria-label="${label}"]`).getBoundingClientRect();
+const quit = box("Quit the game");
+return {quitGaps: ["Walk up", "Walk left", "Walk down", "Walk right"].map(box).map(b => [Math.hypot(
+            Math.max(b.left - quit.right, quit.left - b.right, 0), Math.max(b.top - quit.bottom, quit.top - b.bottom, 0)),
+            b.width]),
+        border: getComputedStyle(document.querySelector("#pad button")).borderTopColor,
+        page: getComputedStyle(document.body).backgroundColor,
+        label: document.getElementById("canvas").getAttribute("aria-label")};"""
+
+
+def contrast(one, other):
+    """The contrast ratio of two CSS colours given as rgb(r, g, b)."""
+    def luminance(colour):
+        channels = [int(part) / 255 for part in colour[colour.index("(") + 1:colour.index(")")].split(",")[:3]]
+        linear = [c / 12.92 if c <= 0.03928 else ((c + 0.055) / 1.055) ** 2.4 for c in channels]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    light, dark = sorted([luminance(one), luminance(other)], reverse=True)
+    return (light + 0.05) / (dark + 0.05)
+
+
 def shown_whole(page, size):
     """The picture of `size` shown whole in the viewport, its aspect kept, and nothing to scroll across."""
     return (0 <= page["left"] and page["left"] + page["width"] <= page["innerWidth"] and 0 <= page["top"]
@@ -274,6 +296,10 @@ def fits_a_desktop_page():
             browser.emulate(700, 450)
             page = harness.poll_until(game.layout, 30, "the picture fitted into a smaller window",
                                       test=lambda p: shown_whole(p, (w, h)) and p["pixels"] == [w, h])
+            # Tab takes the focus from the game as on any page; the click below gives the game its keys back.
+            browser.driver.execute_script("document.getElementById('canvas').focus()")
+            game.press("Tab", lambda: not browser.driver.execute_script(
+                "return document.activeElement === document.getElementById('canvas')"), "the focus to leave the game")
             game.move(*harness.EMPTY)
             game.open_options_by_mouse((w, h))
             ctrl = harness.options_controls((w, h), game.geometry()[2:])
@@ -325,13 +351,34 @@ def plays_on_a_phone():
             page = game.layout()
             assert page["innerWidth"] == 390 and w >= 640 and h >= 480 and full == 0, (page, w, h)
             assert page["pixels"] == [w, h] and shown_whole(page, (w, h)), page
-            assert sorted(page["keys"]) == ["Quit the game", "Walk down", "Walk left", "Walk right", "Walk up"]
+            assert sorted(page["keys"]) == ["Quit the game", "Select", "Walk down", "Walk left", "Walk right", "Walk up"]
+            # Quit a button's width from every arrow; the buttons' edges and the game named for assistive tools.
+            looks = browser.driver.execute_script(PAD_LOOKS)
+            assert all(gap >= width for gap, width in looks["quitGaps"]), looks
+            assert looks["label"] == "Quarrow game" and contrast(looks["border"], looks["page"]) >= 3, looks
 
+            # The size the page chose is chosen again for a phone turned sideways, at a start and in play.
+            browser.driver.get(server.url)
+            browser.emulate(844, 390, touch=True)
+            browser.driver.get(game.url)
+            game.find_window()
+            turned = stored_settings(game, lambda v: v[2] > v[3], "a sideways size stored")[2:4]
+            harness.poll_until(game.layout, 30, "the sideways picture", test=lambda p: p["pixels"] == list(turned))
+            browser.emulate(390, 844, touch=True)
+            stored_settings(game, lambda v: v[2:4] == (w, h), "the upright size stored again")
+            page = harness.poll_until(game.layout, 30, "the upright picture",
+                                      test=lambda p: p["pixels"] == [w, h] and shown_whole(p, (w, h)))
+
+            # A stray tap on the picture's empty top does nothing; the pad's arrows and OK open Options.
             window = page["width"], page["height"]
             game.open_menu((w, h))
             ctrl = harness.options_controls((w, h), window)
-            game.touch(harness.menu_entry(2, (w, h), window),
-                       lambda: harness.near(harness.green_centre(game.shot()), ctrl[0]), "the options menu")
+            game.touch(harness.on_window((0.5 * w, 0.1 * h), (w, h), window), lambda: game.frames() is None,
+                       "frames with a stray tap")
+            game.touch("Walk down", lambda: harness.near(harness.green_centre(game.shot()),
+                                                         harness.menu_entry(2, (w, h), window)), '"Options"')
+            game.touch("Select", lambda: harness.near(harness.green_centre(game.shot()), ctrl[0]), "the options menu")
+            assert not any(line.startswith("room") for line in game.printed()), "a stray tap started a New Game"
             game.touch(harness.on_window((0.6 * w - 25, 0.5 * h), (w, h), window),
                        lambda: stored_settings(game, lambda v: True, "")[0] < 100, "the music volume lowered")
             before = game.shot()
@@ -357,6 +404,13 @@ def plays_on_a_phone():
             began = time.monotonic()
             game.touch("Walk right", lambda: time.monotonic() - began >= 3, "three seconds to pass")
             assert tiles_right(game, art) >= 3, "the held button did not keep walking"
+            # A finger slid from one button to another takes the key with it.
+            browser.driver.execute_script("""window.sent = [];
+                for (const type of ["keydown", "keyup"]) addEventListener(type, e => sent.push(type + " " + e.key));""")
+            game.slide(["Walk left", "Walk down"])
+            harness.poll_until(lambda: browser.driver.execute_script("return sent"), 30, "the slide's keys",
+                               test=lambda sent: sent == ["keydown ArrowLeft", "keyup ArrowLeft", "keydown ArrowDown",
+                                                          "keyup ArrowDown"])
             game.touch("Quit the game", lambda: game.exit_status() is not None, "the game to end")
             assert game.exit_status() == 0
             game.wait_stored(lambda f: len(f.get("SaveData.bin", b"")) == 8, "the exit save")

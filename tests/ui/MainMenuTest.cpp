@@ -104,6 +104,34 @@ TEST_F(MainMenuTest, PressAnywhereActivatesOnceAndQuitQuits) {
     EXPECT_EQ(canvas.paintedBox().w, 0);
 }
 
+TEST_F(MainMenuTest, ATapActsOnlyOnTheEntryUnderTheFingerAClickAnywhere) {
+    SDL_Window* const window = SDL_CreateWindow("tap", 0, 0, 1000, 800, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    // A left press and its release at (x, y), from a finger (SDL's touch
+    // mouse) or from the mouse, each seen by an update.
+    const auto press = [&](int x, int y, Uint32 which) {
+        SDL_WarpMouseInWindow(window, x, y);
+        for (const Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+            SDL_Event event{};
+            event.type = type;
+            event.button.which = which;
+            event.button.button = SDL_BUTTON_LEFT;
+            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+            handler.poll();
+            menu->update();
+        }
+    };
+    press(500, 100, SDL_TOUCH_MOUSEID); // the picture's empty top
+    EXPECT_EQ(menu->action, MainMenuAction::None);
+    EXPECT_EQ(menu->selected, 1);
+    menu->select(3);
+    press(500, 100, 0);
+    EXPECT_TRUE(handler.quitRequested);
+    press(500, 480, SDL_TOUCH_MOUSEID); // on "Continue"
+    EXPECT_EQ(menu->action, MainMenuAction::Continue);
+    SDL_DestroyWindow(window);
+}
+
 TEST_F(MainMenuTest, ContinueEntersTheGameAtTheNextUpdate) {
     menu->select(0);
     input.pressed[InputState::Return] = true;

@@ -13,3 +13,13 @@ void setFullScreen(SDL_Window* window, bool on) {
 bool fullScreenEnded() {
     return false;
 }
+
+bool roomTurned() {
+    return false;
+}
+
+bool hostChoice(SDL_Point& /*size*/) {
+    return false;
+}
+
+void noteHostChoice(SDL_Point /*size*/) {}

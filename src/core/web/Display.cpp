@@ -27,6 +27,26 @@ EM_JS(int, stageFullScreen, (int on), {
 EM_JS(int, stageFullScreenEnded, (), {
     return Module.stage ? Module.stage.fullScreenEnded() : 0;
 });
+
+EM_JS(int, stageTurned, (), {
+    return Module.stage ? Module.stage.turned() : 0;
+});
+
+EM_JS(int, stageChoice, (int* size), {
+    const chosen = Module.stage ? Module.stage.choice() : null;
+    if (!chosen) {
+        return 0;
+    }
+    HEAP32[size >> 2] = chosen.width;
+    HEAP32[(size >> 2) + 1] = chosen.height;
+    return 1;
+});
+
+EM_JS(void, stageNoteChoice, (int width, int height), {
+    if (Module.stage) {
+        Module.stage.noteChoice(width, height);
+    }
+});
 // clang-format on
 
 bool hostRoom(SDL_Point& room) {
@@ -46,4 +66,21 @@ void setFullScreen(SDL_Window* window, bool on) {
 
 bool fullScreenEnded() {
     return stageFullScreenEnded() != 0;
+}
+
+bool roomTurned() {
+    return stageTurned() != 0;
+}
+
+bool hostChoice(SDL_Point& size) {
+    int chosen[2] = {};
+    if (stageChoice(chosen) == 0) {
+        return false;
+    }
+    size = {chosen[0], chosen[1]};
+    return true;
+}
+
+void noteHostChoice(SDL_Point size) {
+    stageNoteChoice(size.x, size.y);
 }

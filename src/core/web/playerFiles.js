@@ -25,6 +25,14 @@ function playerFilesPlace(place) {
     };
 }
 
+// The files the game writes in its folder: no tab of it stores others.
+const gameFileNames = ["Settings.ini", "SaveData.bin"].concat(
+    Array.from({length : 10}, (_, at) => "level" + at + ".level"));
+
+// The record that says, in the folder's database itself, that the files of the
+// game's earlier, site-wide pages have been taken up.
+const earlierTakenUp = "quarrow:earlier-files-taken-up";
+
 // The path without "." and ".." parts and doubled slashes.
 function normalisedPath(path) {
     const parts = [];
@@ -71,18 +79,24 @@ async function openPlayerFiles(options) {
     const files = options.files;
     const kind = "files";
     let channel = options.channel;
-    let fresh = false;
     const opened = version => new Promise((resolve, reject) => {
         const request = version ? options.indexedDB.open(names.database, version)
                                 : options.indexedDB.open(names.database);
         request.onupgradeneeded = event => {
-            fresh = fresh || event.oldVersion === 0;
             if (!request.result.objectStoreNames.contains(kind)) {
                 request.result.createObjectStore(kind);
             }
         };
         request.onsuccess = () => resolve(request.result);
         request.onerror = () => reject(request.error);
+        // Another page of the site holds the database open and does not let
+        // go: this start keeps nothing, and lets go itself once it gets it.
+        request.onblocked = () => {
+            options.tell("Another page of this site holds the game's storage open: this game keeps nothing" +
+                         " until that page is closed and this one reloaded.");
+            request.onsuccess = () => request.result.close();
+            reject(new Error("another page of this site holds it open"));
+        };
     });
     let db = await opened(0);
     if (!db.objectStoreNames.contains(kind)) {
@@ -98,6 +112,10 @@ async function openPlayerFiles(options) {
         const path = typeof key === "string" ? normalisedPath(key) : "";
         const slash = path.lastIndexOf("/");
         return slash > 0 && path.slice(0, slash) === folder ? path : null;
+    };
+    const gameFile = key => {
+        const path = pathOf(key);
+        return path !== null && gameFileNames.includes(path.slice(folder.length + 1));
     };
     const dropped = [];
     const drop = (what, key, why) =>
@@ -115,10 +133,13 @@ async function openPlayerFiles(options) {
         request(reading, store => store.getAllKeys()), request(reading, store => store.getAll())
     ]);
     const stored = new Map();
+    let takenUp = false;
     all[0].forEach((key, at) => {
         const path = pathOf(key);
         const value = all[1][at];
-        if (!path) {
+        if (key === earlierTakenUp) {
+            takenUp = true;
+        } else if (!path) {
             drop("record", key, outside);
         } else if (!value || !(value.contents instanceof Uint8Array)) {
             drop("record", key, "not bytes");
@@ -131,11 +152,14 @@ async function openPlayerFiles(options) {
         }
     });
 
-    // A page folder's first start takes up the files that the game's earlier
-    // pages kept for the whole site: a database named after the folder, whose
-    // store FILE_DATA holds {timestamp, contents} by path.
+    // Until its database says they are taken up, a page folder's start takes
+    // up the files that the game's earlier pages kept for the whole site: a
+    // database named after the folder, whose store FILE_DATA holds
+    // {timestamp, contents} by path. The note goes with the files, in one
+    // transaction: a start stopped before that takes them up again.
     const earlier = new Map();
-    const listed = fresh && options.indexedDB.databases ? await options.indexedDB.databases() : [];
+    let takingUp = false;
+    const listed = !takenUp && options.indexedDB.databases ? await options.indexedDB.databases() : [];
     if (listed.some(each => each.name === folder)) {
         try {
             const old = await new Promise((resolve, reject) => {
@@ -157,6 +181,7 @@ async function openPlayerFiles(options) {
                     earlier.set(pathOf(key), {time : time, contents : value.contents});
                 }
             });
+            takingUp = true;
         } catch (unreadable) {
             options.log("The files of the game's earlier pages are not read: " + unreadable);
         }
@@ -253,15 +278,17 @@ async function openPlayerFiles(options) {
         const settle = stored => {
             const forgotten = {};
             for (const change of changes) {
+                // A journal entry goes once its write is stored, even when the
+                // game has written the file again since.
+                const journalled = journalEntries[change.path];
+                if (journalled && journalled.record === change.record) {
+                    forgotten[change.path] = journalled.entry;
+                    delete journalEntries[change.path];
+                }
                 if (pending.get(change.path) !== change.record) {
                     continue;
                 }
                 pending.delete(change.path);
-                if (journalEntries[change.path] &&
-                    journalEntries[change.path].record === change.record) {
-                    forgotten[change.path] = journalEntries[change.path].entry;
-                    delete journalEntries[change.path];
-                }
                 if (!stored) {
                     known.delete(change.path); // written again with the next change
                 }
@@ -277,7 +304,7 @@ async function openPlayerFiles(options) {
                     noteUnkept(notes);
                 }
                 if (channel) {
-                    channel.postMessage(changes.map(change => change.path));
+                    channel.postMessage(changes.map(change => change.path).filter(gameFile));
                 }
             }
         };
@@ -303,8 +330,8 @@ async function openPlayerFiles(options) {
         }
     };
 
-    if (earlier.size) {
-        const changes = [];
+    if (takingUp) {
+        const changes = [{path : earlierTakenUp, record : {time : Date.now()}}];
         earlier.forEach((record, path) => {
             stored.set(path, record);
             changes.push({path : path, record : record});
@@ -366,7 +393,7 @@ async function openPlayerFiles(options) {
         store();
         const entries = {};
         pending.forEach((record, path) => {
-            if (record && !(journalEntries[path] && journalEntries[path].record === record)) {
+            if (record && pathOf(path) && !(journalEntries[path] && journalEntries[path].record === record)) {
                 entries[path] = {time : record.time, bytes : base64Of(record.contents)};
                 journalEntries[path] = {record : record, entry : entries[path]};
             }
@@ -393,11 +420,15 @@ async function openPlayerFiles(options) {
     };
 
     // Another tab stored files: this tab's copy follows, but for files it
-    // changed itself and has not stored yet.
+    // changed itself and has not stored yet. A tab of the game names each of
+    // the game's files at most once: a longer message is another page's, and
+    // none is read more than once.
     if (channel) {
         channel.onmessage = event => {
-            const paths =
-                Array.isArray(event.data) ? event.data.map(pathOf).filter(path => path) : [];
+            const named = Array.isArray(event.data) && event.data.length <= gameFileNames.length
+                              ? event.data.filter(gameFile).map(pathOf)
+                              : [];
+            const paths = Array.from(new Set(named));
             let reading = null;
             try {
                 reading = paths.length ? db.transaction(kind).objectStore(kind) : null;
