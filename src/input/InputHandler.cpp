@@ -1,6 +1,7 @@
 #include "input/InputHandler.h"
 
-InputHandler::InputHandler(InputState& inputState) : inputState(inputState) {}
+InputHandler::InputHandler(InputState& inputState)
+    : inputState(inputState), controllers(inputState) {}
 
 void InputHandler::poll() {
     while (SDL_PollEvent(&lastEvent) != 0) {
@@ -44,6 +45,7 @@ void InputHandler::handle(const SDL_Event& event) {
         inputState.onMouseButtonUp(event.button);
         break;
     default:
+        controllers.handle(event);
         break;
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Drains SDL's event queue into the InputState once per update, and notes a
-// request to quit (the window's close button, or the menu's "Quit").
+// request to quit (the window's close button, or the menu's "Quit"). The
+// game controllers' events go through it too.
+#include "input/Controllers.h"
 #include "input/InputState.h"
 
 #include <SDL.h>
@@ -15,6 +17,7 @@ class InputHandler {
     InputState& inputState;
     SDL_Event lastEvent{};
     bool quitRequested = false;
+    Controllers controllers;
 
   private:
     void handle(const SDL_Event& event);
