@@ -159,6 +159,19 @@ class Browser:
         return ticks / os.sysconf("SC_CLK_TCK")
 
 
+# A "standard" pad as the Gamepad API shows one, plugged in: listed by navigator.getGamepads and announced by a
+# gamepadconnected event. Each change is a new sample, with a new timestamp.
+PLUG_PAD = """if (!window.pad) {
+    window.pad = {id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1, axes: [0, 0, 0, 0],
+                  buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+    navigator.getGamepads = () => [window.pad, null, null, null];
+    dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: window.pad}));
+}"""
+# The keys the tests press, as the standard layout's buttons (A, Back, the D-pad) and its left stick's x axis.
+PAD_KEYS = {"Return": ("buttons", 0), "Escape": ("buttons", 8), "Up": ("buttons", 12), "Down": ("buttons", 13),
+            "Right": ("axes", 0)}
+
+
 class Page(harness.Game):
     """The game's page open in a Browser, driven and looked at as harness.Game does a window: the canvas is the
     window, its size the window's, and the page's end (the runtime's exit status) the process's end."""
@@ -283,3 +296,20 @@ class Page(harness.Game):
     def wait_stored(self, test, what, timeout=30):
         """Poll the IndexedDB of the page's folder (the site's root) until test(files) holds; return the files."""
         return poll_until(self.browser.files, timeout, what, interval=0.1, test=test)
+
+
+class PadPage(Page):
+    """A Page played with a standard pad, plugged in once the game runs: its keys are the pad's."""
+
+    def find_window(self, timeout=60):
+        canvas = super().find_window(timeout)
+        self.driver.execute_script(PLUG_PAD)
+        return canvas
+
+    def press(self, key, done=None, what="", timeout=30):
+        def put(value):
+            self.driver.execute_script("""const [part, index, value] = arguments;
+                pad[part][index] = part === "axes" ? value : {pressed: value > 0, value};
+                pad.timestamp += 1;""", *PAD_KEYS[key], value)
+
+        return self._hold(lambda: put(1), lambda: put(0), done, f"{what} (with the pad's {key} held)", timeout)
