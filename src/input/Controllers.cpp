@@ -53,11 +53,7 @@ void Controllers::start() {
 }
 
 void Controllers::stop() {
-    for (Pad& pad : pads) {
-        if (pad.controller) {
-            close(pad);
-        }
-    }
+    pads = {};
     // Only a part that started is stopped: stopping it also stops SDL's
     // events, which the video part still counts on otherwise.
     if (started) {
@@ -80,7 +76,7 @@ void Controllers::handle(const SDL_Event& event) {
         // SDL has let go of its buttons and stick first: the player never
         // walks on alone.
         if (Pad* const pad = find(event.cdevice.which)) {
-            close(*pad);
+            *pad = {};
         }
         break;
     case SDL_CONTROLLERBUTTONDOWN:
@@ -113,11 +109,6 @@ void Controllers::open(int deviceIndex) {
         return;
     }
     pad->id = id;
-}
-
-void Controllers::close(Pad& pad) {
-    pad.controller.reset();
-    pad.id = -1;
 }
 
 void Controllers::onButton(const SDL_ControllerButtonEvent& event) {

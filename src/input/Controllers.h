@@ -37,13 +37,13 @@ class Controllers {
             SDL_GameControllerClose(controller);
         }
     };
+    // A slot with no controller (id -1) is free; emptying it closes its controller.
     struct Pad {
         std::unique_ptr<SDL_GameController, Closer> controller;
         SDL_JoystickID id = -1;
     };
 
     void open(int deviceIndex);
-    void close(Pad& pad);
     void onButton(const SDL_ControllerButtonEvent& event);
     void onAxis(const SDL_ControllerAxisEvent& event);
     // One axis of the stick: `less` held past the dead zone one way, `more`

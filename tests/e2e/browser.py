@@ -161,11 +161,11 @@ class Browser:
 
 # A "standard" pad as the Gamepad API shows one, plugged in: listed by navigator.getGamepads and announced by a
 # gamepadconnected event. Each change is a new sample, with a new timestamp.
-PLUG_PAD = """if (!window.pad) {
-    window.pad = {id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1, axes: [0, 0, 0, 0],
+PLUG_PAD = """if (!window.testPad) {
+    window.testPad = {id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1, axes: [0, 0, 0, 0],
                   buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
-    navigator.getGamepads = () => [window.pad, null, null, null];
-    dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: window.pad}));
+    navigator.getGamepads = () => [window.testPad, null, null, null];
+    dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: window.testPad}));
 }"""
 # The keys the tests press, as the standard layout's buttons (A, Back, the D-pad) and its left stick's x axis.
 PAD_KEYS = {"Return": ("buttons", 0), "Escape": ("buttons", 8), "Up": ("buttons", 12), "Down": ("buttons", 13),
@@ -308,7 +308,7 @@ class PadPage(Page):
 
     def press(self, key, done=None, what="", timeout=30):
         def put(value):
-            self.driver.execute_script("""const [part, index, value] = arguments;
+            self.driver.execute_script("""const [part, index, value] = arguments, pad = window.testPad;
                 pad[part][index] = part === "axes" ? value : {pressed: value > 0, value};
                 pad.timestamp += 1;""", *PAD_KEYS[key], value)
 
