@@ -53,7 +53,9 @@ void Controllers::start() {
 }
 
 void Controllers::stop() {
-    pads = {};
+    for (Pad& pad : pads) {
+        close(pad);
+    }
     // Only a part that started is stopped: stopping it also stops SDL's
     // events, which the video part still counts on otherwise.
     if (started) {
@@ -73,18 +75,13 @@ void Controllers::handle(const SDL_Event& event) {
         open(event.cdevice.which);
         break;
     case SDL_CONTROLLERDEVICEREMOVED:
-        // SDL has let go of its buttons and stick first: the player never
-        // walks on alone.
         if (Pad* const pad = find(event.cdevice.which)) {
-            *pad = {};
+            close(*pad);
         }
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
         onButton(event.cbutton);
-        break;
-    case SDL_CONTROLLERAXISMOTION:
-        onAxis(event.caxis);
         break;
     default:
         break;
@@ -111,43 +108,46 @@ void Controllers::open(int deviceIndex) {
     pad->id = id;
 }
 
+void Controllers::readSticks() {
+    // The stick is read as it stands rather than from its events: SDL's
+    // browser port takes a stick's first move after the pad arrives for its
+    // resting place and sends no event for it. SDL's axes grow rightwards
+    // and downwards.
+    for (const Pad& pad : pads) {
+        if (pad.controller) {
+            const Sint16 x =
+                SDL_GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTX);
+            const Sint16 y =
+                SDL_GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTY);
+            hold(InputState::Left, x < -deadZone, stickOf(pad));
+            hold(InputState::Right, x > deadZone, stickOf(pad));
+            hold(InputState::Up, y < -deadZone, stickOf(pad));
+            hold(InputState::Down, y > deadZone, stickOf(pad));
+        }
+    }
+}
+
+void Controllers::close(Pad& pad) {
+    // Whatever it held is let go at once: the player never walks on alone.
+    for (int key = 0; key < InputState::KeyCount; ++key) {
+        hold(static_cast<InputState::Key>(key), false, buttonsOf(pad) | stickOf(pad));
+    }
+    pad = {};
+}
+
 void Controllers::onButton(const SDL_ControllerButtonEvent& event) {
     const Pad* const pad = find(event.which);
     const int key = keyOf(event.button);
-    if (pad == nullptr || key < 0) {
-        return;
-    }
-    if (event.state == SDL_PRESSED) {
-        inputState.holdKey(static_cast<InputState::Key>(key), buttonsOf(*pad));
-    } else {
-        inputState.releaseKey(static_cast<InputState::Key>(key), buttonsOf(*pad));
+    if (pad != nullptr && key >= 0) {
+        hold(static_cast<InputState::Key>(key), event.state == SDL_PRESSED, buttonsOf(*pad));
     }
 }
 
-void Controllers::onAxis(const SDL_ControllerAxisEvent& event) {
-    const Pad* const pad = find(event.which);
-    if (pad == nullptr) {
-        return;
-    }
-    // SDL's axes grow rightwards and downwards.
-    if (event.axis == SDL_CONTROLLER_AXIS_LEFTX) {
-        lean(InputState::Left, InputState::Right, event.value, stickOf(*pad));
-    } else if (event.axis == SDL_CONTROLLER_AXIS_LEFTY) {
-        lean(InputState::Up, InputState::Down, event.value, stickOf(*pad));
-    }
-}
-
-void Controllers::lean(InputState::Key less, InputState::Key more, Sint16 value,
-                       InputState::Holders stick) {
-    if (value < -deadZone) {
-        inputState.holdKey(less, stick);
+void Controllers::hold(InputState::Key key, bool down, InputState::Holders holder) {
+    if (down) {
+        inputState.holdKey(key, holder);
     } else {
-        inputState.releaseKey(less, stick);
-    }
-    if (value > deadZone) {
-        inputState.holdKey(more, stick);
-    } else {
-        inputState.releaseKey(more, stick);
+        inputState.releaseKey(key, holder);
     }
 }
 

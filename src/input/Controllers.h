@@ -30,6 +30,8 @@ class Controllers {
     // Takes one of SDL's controller events, or a joystick's arrival (an
     // unmappable one is named on the console); ignores any other event.
     void handle(const SDL_Event& event);
+    // Holds or lets go of the arrow keys as the pads' left sticks lean now.
+    void readSticks();
 
   private:
     struct Closer {
@@ -37,18 +39,18 @@ class Controllers {
             SDL_GameControllerClose(controller);
         }
     };
-    // A slot with no controller (id -1) is free; emptying it closes its controller.
+    // A slot with no controller (id -1) is free.
     struct Pad {
         std::unique_ptr<SDL_GameController, Closer> controller;
         SDL_JoystickID id = -1;
     };
 
     void open(int deviceIndex);
+    // Lets go of what the pad holds and closes it, emptying its slot.
+    void close(Pad& pad);
     void onButton(const SDL_ControllerButtonEvent& event);
-    void onAxis(const SDL_ControllerAxisEvent& event);
-    // One axis of the stick: `less` held past the dead zone one way, `more`
-    // the other way, neither in between.
-    void lean(InputState::Key less, InputState::Key more, Sint16 value, InputState::Holders stick);
+    // `holder` holds the key, or lets go of it.
+    void hold(InputState::Key key, bool down, InputState::Holders holder);
     // The open pad with SDL's instance id, or none.
     Pad* find(SDL_JoystickID id);
     // The holders of a pad's keys: its buttons, and its stick apart, so that

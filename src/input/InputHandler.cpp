@@ -7,6 +7,7 @@ void InputHandler::poll() {
     while (SDL_PollEvent(&lastEvent) != 0) {
         handle(lastEvent);
     }
+    controllers.readSticks();
 }
 
 void InputHandler::handle(const SDL_Event& event) {

@@ -11,7 +11,8 @@ class InputHandler {
   public:
     explicit InputHandler(InputState& inputState);
 
-    // Handles every pending event in queue order.
+    // Handles every pending event in queue order, then reads the
+    // controllers' sticks.
     void poll();
 
     InputState& inputState;

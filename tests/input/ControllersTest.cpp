@@ -95,10 +95,13 @@ TEST_F(ControllersTest, KeyboardAndPadsHoldOneKeyTillTheLastLetsGoOrIsUnplugged)
     EXPECT_EQ(after(InputState::Right), up);
 
     push(SDL_KEYDOWN, SDLK_DOWN);
-    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_PRESSED);
+    SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTY, 32767);
+    SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTX, -32768);
     SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    EXPECT_EQ(after(InputState::Left), down);
     EXPECT_EQ(after(InputState::Return), down);
     SDL_JoystickDetachVirtual(0);
+    EXPECT_EQ(after(InputState::Left), up);
     EXPECT_EQ(after(InputState::Return), up);
     EXPECT_EQ(after(InputState::Down), down);
 }
