@@ -29,6 +29,14 @@ struct ControllersTest : testing::Test {
         handler.poll();
         return pad;
     }
+    // The pad's button that SDL's layout for it calls `button`: SDL's own
+    // numbering on the desktop, the browser's standard layout in a page.
+    static void set(SDL_Joystick* pad, SDL_GameControllerButton button, Uint8 state) {
+        SDL_GameController* const controller =
+            SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad));
+        SDL_JoystickSetVirtualButton(
+            pad, SDL_GameControllerGetBindForButton(controller, button).value.button, state);
+    }
     Flags after(InputState::Key key) {
         handler.poll();
         return {state.pressed[key], state.held[key]};
@@ -46,7 +54,7 @@ struct ControllersTest : testing::Test {
 
 TEST_F(ControllersTest, DPadStickSouthAndBackAreArrowsReturnAndEscape) {
     SDL_Joystick* const pad = plug();
-    const std::pair<int, InputState::Key> buttons[] = {
+    const std::pair<SDL_GameControllerButton, InputState::Key> buttons[] = {
         {SDL_CONTROLLER_BUTTON_DPAD_UP, InputState::Up},
         {SDL_CONTROLLER_BUTTON_DPAD_DOWN, InputState::Down},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, InputState::Left},
@@ -54,12 +62,12 @@ TEST_F(ControllersTest, DPadStickSouthAndBackAreArrowsReturnAndEscape) {
         {SDL_CONTROLLER_BUTTON_A, InputState::Return},
         {SDL_CONTROLLER_BUTTON_BACK, InputState::Escape}};
     for (const auto& [button, key] : buttons) {
-        SDL_JoystickSetVirtualButton(pad, button, SDL_PRESSED);
+        set(pad, button, SDL_PRESSED);
         EXPECT_EQ(after(key), down) << button;
-        SDL_JoystickSetVirtualButton(pad, button, SDL_RELEASED);
+        set(pad, button, SDL_RELEASED);
         EXPECT_EQ(after(key), up) << button;
     }
-    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_B, SDL_PRESSED);
+    set(pad, SDL_CONTROLLER_BUTTON_B, SDL_PRESSED);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, -Controllers::deadZone);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, Controllers::deadZone);
@@ -85,7 +93,7 @@ TEST_F(ControllersTest, KeyboardAndPadsHoldOneKeyTillTheLastLetsGoOrIsUnplugged)
     push(SDL_KEYDOWN, SDLK_RIGHT);
     handler.poll();
     state.pressed[InputState::Right] = false; // a consumer takes the press
-    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_PRESSED);
+    set(first, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_PRESSED);
     SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTX, 32767);
     EXPECT_EQ(after(InputState::Right), Flags(false, true));
     push(SDL_KEYUP, SDLK_RIGHT);
@@ -97,7 +105,7 @@ TEST_F(ControllersTest, KeyboardAndPadsHoldOneKeyTillTheLastLetsGoOrIsUnplugged)
     push(SDL_KEYDOWN, SDLK_DOWN);
     SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTY, 32767);
     SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTX, -32768);
-    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    set(second, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
     EXPECT_EQ(after(InputState::Left), down);
     EXPECT_EQ(after(InputState::Return), down);
     SDL_JoystickDetachVirtual(0);
@@ -107,6 +115,9 @@ TEST_F(ControllersTest, KeyboardAndPadsHoldOneKeyTillTheLastLetsGoOrIsUnplugged)
 }
 
 TEST_F(ControllersTest, UnmappablePadIsNamedOnceAndIgnored) {
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "in a page SDL maps every pad with the browser's standard layout";
+#endif
     StdoutCapture out;
     SDL_JoystickSetVirtualButton(plug(SDL_JOYSTICK_TYPE_FLIGHT_STICK, "Test Stick"), 11,
                                  SDL_PRESSED);
