@@ -42,7 +42,8 @@ console.log = (...parts) => { window.printed.push(parts.join(" ")); log(...parts
 
 class Server:
     """A static HTTP server on a free loopback port, serving one folder's files at every folder of the site (copies
-    of the game at several places), stopped at the end of its block. `types` overrides content types by suffix."""
+    of the game at several places), stopped at the end of its block. `types` overrides content types by suffix;
+    `headers` are sent with every file."""
 
     class Quiet(http.server.SimpleHTTPRequestHandler):
         def log_message(self, *args):
@@ -51,8 +52,14 @@ class Server:
         def translate_path(self, path):
             return super().translate_path("/" + path.split("?")[0].rsplit("/", 1)[-1])
 
-    def __init__(self, folder, types=None):
-        handler = type("Handler", (self.Quiet,), {"extensions_map": {**self.Quiet.extensions_map, **(types or {})}})
+    def __init__(self, folder, types=None, headers=None):
+        def end_headers(handler):
+            for name, value in (headers or {}).items():
+                handler.send_header(name, value)
+            self.Quiet.end_headers(handler)
+
+        handler = type("Handler", (self.Quiet,), {"extensions_map": {**self.Quiet.extensions_map, **(types or {})},
+                                                  "end_headers": end_headers})
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(handler, directory=folder))
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
 

@@ -212,7 +212,8 @@ def plays_in_chromium():
 
 
 def storage_refused_still_plays():
-    with Server(PAGE_DIR) as server, Browser(storage=False) as browser:
+    # Nor may the page use controllers (a frame's permissions policy): it plays on keys.
+    with Server(PAGE_DIR, headers={"Permissions-Policy": "gamepad=()"}) as server, Browser(storage=False) as browser:
         with Page(browser, server.url + "quarrow.html") as game:
             game.open_menu()
             told = [line for line in game.printed() if line.startswith("Nothing will be kept")]
