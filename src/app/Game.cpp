@@ -84,6 +84,7 @@ Game::Game(InputState& inputState, InputHandler& inputHandler)
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::printf("Sound initialisation failed, the game plays silent: %s\n", SDL_GetError());
     }
+    inputHandler.controllers.start();
     quitOnHangUp();
     TTF_Init();
     removeLeftovers(dataFiles());
@@ -263,6 +264,7 @@ void Game::release() {
     renderer.reset();
     window.reset();
     settings.reset();
+    inputHandler.controllers.stop();
     TTF_Quit();
     SDL_Quit();
 }

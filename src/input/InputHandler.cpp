@@ -1,11 +1,13 @@
 #include "input/InputHandler.h"
 
-InputHandler::InputHandler(InputState& inputState) : inputState(inputState) {}
+InputHandler::InputHandler(InputState& inputState)
+    : inputState(inputState), controllers(inputState) {}
 
 void InputHandler::poll() {
     while (SDL_PollEvent(&lastEvent) != 0) {
         handle(lastEvent);
     }
+    controllers.readSticks();
 }
 
 void InputHandler::handle(const SDL_Event& event) {
@@ -44,6 +46,7 @@ void InputHandler::handle(const SDL_Event& event) {
         inputState.onMouseButtonUp(event.button);
         break;
     default:
+        controllers.handle(event);
         break;
     }
 }

@@ -41,14 +41,14 @@ void release(bool& pressed, bool& held) {
 void InputState::onKeyDown(const SDL_KeyboardEvent& event) {
     int i = keyIndex(event.keysym.sym);
     if (i >= 0) {
-        press(pressed[i], held[i]);
+        holdKey(static_cast<Key>(i), keyboard);
     }
 }
 
 void InputState::onKeyUp(const SDL_KeyboardEvent& event) {
     int i = keyIndex(event.keysym.sym);
     if (i >= 0) {
-        release(pressed[i], held[i]);
+        releaseKey(static_cast<Key>(i), keyboard);
     }
 }
 
@@ -70,5 +70,17 @@ void InputState::onMouseButtonUp(const SDL_MouseButtonEvent& event) {
     }
     if (i >= 0) {
         release(mousePressed[i], mouseHeld[i]);
+    }
+}
+
+void InputState::holdKey(Key key, Holders holder) {
+    holders[key] |= holder;
+    press(pressed[key], held[key]);
+}
+
+void InputState::releaseKey(Key key, Holders holder) {
+    holders[key] &= ~holder;
+    if (holders[key] == 0) {
+        release(pressed[key], held[key]);
     }
 }

@@ -42,7 +42,8 @@ console.log = (...parts) => { window.printed.push(parts.join(" ")); log(...parts
 
 class Server:
     """A static HTTP server on a free loopback port, serving one folder's files at every folder of the site (copies
-    of the game at several places), stopped at the end of its block. `types` overrides content types by suffix."""
+    of the game at several places), stopped at the end of its block. `types` overrides content types by suffix;
+    `headers` are sent with every file."""
 
     class Quiet(http.server.SimpleHTTPRequestHandler):
         def log_message(self, *args):
@@ -51,8 +52,14 @@ class Server:
         def translate_path(self, path):
             return super().translate_path("/" + path.split("?")[0].rsplit("/", 1)[-1])
 
-    def __init__(self, folder, types=None):
-        handler = type("Handler", (self.Quiet,), {"extensions_map": {**self.Quiet.extensions_map, **(types or {})}})
+    def __init__(self, folder, types=None, headers=None):
+        def end_headers(handler):
+            for name, value in (headers or {}).items():
+                handler.send_header(name, value)
+            self.Quiet.end_headers(handler)
+
+        handler = type("Handler", (self.Quiet,), {"extensions_map": {**self.Quiet.extensions_map, **(types or {})},
+                                                  "end_headers": end_headers})
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(handler, directory=folder))
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
 
@@ -157,6 +164,19 @@ class Browser:
                 ticks += used
                 todo.append(pid)
         return ticks / os.sysconf("SC_CLK_TCK")
+
+
+# A "standard" pad as the Gamepad API shows one, plugged in: listed by navigator.getGamepads and announced by a
+# gamepadconnected event. Each change is a new sample, with a new timestamp.
+PLUG_PAD = """if (!window.testPad) {
+    window.testPad = {id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1, axes: [0, 0, 0, 0],
+                  buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+    navigator.getGamepads = () => [window.testPad, null, null, null];
+    dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: window.testPad}));
+}"""
+# The keys the tests press, as the standard layout's buttons (A, Back, the D-pad) and its left stick's x axis.
+PAD_KEYS = {"Return": ("buttons", 0), "Escape": ("buttons", 8), "Up": ("buttons", 12), "Down": ("buttons", 13),
+            "Right": ("axes", 0)}
 
 
 class Page(harness.Game):
@@ -292,3 +312,20 @@ class Page(harness.Game):
     def wait_stored(self, test, what, timeout=30):
         """Poll the IndexedDB of the page's folder (the site's root) until test(files) holds; return the files."""
         return poll_until(self.browser.files, timeout, what, interval=0.1, test=test)
+
+
+class PadPage(Page):
+    """A Page played with a standard pad, plugged in once the game runs: its keys are the pad's."""
+
+    def find_window(self, timeout=60):
+        canvas = super().find_window(timeout)
+        self.driver.execute_script(PLUG_PAD)
+        return canvas
+
+    def press(self, key, done=None, what="", timeout=30):
+        def put(value):
+            self.driver.execute_script("""const [part, index, value] = arguments, pad = window.testPad;
+                pad[part][index] = part === "axes" ? value : {pressed: value > 0, value};
+                pad.timestamp += 1;""", *PAD_KEYS[key], value)
+
+        return self._hold(lambda: put(1), lambda: put(0), done, f"{what} (with the pad's {key} held)", timeout)

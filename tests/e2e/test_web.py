@@ -16,7 +16,7 @@ import tempfile
 import time
 
 import harness
-from browser import DATA, Browser, Page, Server
+from browser import DATA, Browser, Page, PadPage, Server
 from harness import Display, Game, Workdir, settings_text
 
 PAGE_DIR, RESOURCES, LINUX_GAME = harness.arguments("PAGE_DIR RESOURCES_DIR LINUX_GAME")
@@ -196,9 +196,24 @@ def plays_in_chromium():
             harness.poll_until(lambda: browser.files("/copy/"), 30, "the older tab's exit save beside the levels",
                                test=lambda f: len(levels(f)) == 10 and "SaveData.bin" in f)
 
+        # A standard pad plugged into a copy that runs: its D-pad moves the menu, A starts New Game, its stick
+        # walks a tile and Back ends the game with its save.
+        browser.store({"Settings.ini": SETTINGS}, "/pad/")
+        with PadPage(browser, server.url + "pad/quarrow.html") as pad:
+            pad.open_menu()
+            pad.select("Down", harness.menu_entry(2, (W, H)), '"Options"')
+            pad.select("Up", harness.menu_entry(1, (W, H)), '"New Game"')
+            pad.press("Return", lambda: len(levels(browser.files("/pad/"))) == 10, "New Game's levels stored")
+            level = harness.check_level_file("level0.level", browser.files("/pad/")["level0.level"])
+            harness.walk_one_tile_right(pad, art, [row.decode("ascii") for row in level], START, (W, H), MAX_BAD)
+            pad.press("Escape", lambda: pad.exit_status() is not None, "the game to end")
+            assert pad.exit_status() == 0, pad.diagnostics()
+            harness.poll_until(lambda: browser.files("/pad/"), 30, "the exit save", test=lambda f: "SaveData.bin" in f)
+
 
 def storage_refused_still_plays():
-    with Server(PAGE_DIR) as server, Browser(storage=False) as browser:
+    # Nor may the page use controllers (a frame's permissions policy): it plays on keys.
+    with Server(PAGE_DIR, headers={"Permissions-Policy": "gamepad=()"}) as server, Browser(storage=False) as browser:
         with Page(browser, server.url + "quarrow.html") as game:
             game.open_menu()
             told = [line for line in game.printed() if line.startswith("Nothing will be kept")]
