@@ -73,10 +73,6 @@ EM_JS(void, answerCalls, (), {
 });
 // clang-format on
 
-void FramePage::ready() {
-    markReady();
-}
-
 void FramePage::callIn() {
     answerCalls();
     markReady();

@@ -27,10 +27,9 @@ class FramePage {
     // One frame drawn and read back: a hash of its pixels, the same on both
     // pages when they draw the same picture.
     uint32_t pictureHash(const std::function<void()>& frame) const;
-    // Tells the page that frames can be asked for (Module.askFrames).
-    static void ready();
-    // The same for a page whose frames are called in for (its exports
-    // timeFrames and pictureHash), its main function having returned.
+    // Tells the page that frames can be asked for (Module.askFrames), the page
+    // calling in for them (its exports timeFrames and pictureHash), its main
+    // function having returned.
     static void callIn();
 
     SDL_Renderer* renderer() const { return rendererHandle.get(); }

@@ -10,6 +10,7 @@
 
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -150,13 +151,30 @@ void Game::openWindow(uint32_t width, uint32_t height) {
 
 void Game::tick() {
     // Both intervals count from the end of the previous step.
-    if (since(lastUpdateTime) > updateInterval) {
-        update();
-        lastUpdateTime = Clock::now();
-    }
+    updateWhenDue();
     if (since(lastRenderTime) > frameInterval) {
         drawFrame();
         lastRenderTime = Clock::now();
+    }
+}
+
+void Game::tickForShownFrame() {
+    // The frame's time is when its pass begins, as the host calls it.
+    const int32_t now = Clock::now();
+    const auto waited = static_cast<double>(Clock::difference(now, lastShownFrameTime));
+    updateWhenDue();
+    if (waited >= nextFrameDue - frameLeeway) {
+        drawFrame();
+        lastRenderTime = Clock::now();
+        lastShownFrameTime = now;
+        nextFrameDue = std::max(nextFrameDue + frameInterval - waited, 0.0);
+    }
+}
+
+void Game::updateWhenDue() {
+    if (since(lastUpdateTime) > updateInterval) {
+        update();
+        lastUpdateTime = Clock::now();
     }
 }
 

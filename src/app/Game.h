@@ -33,6 +33,10 @@ class Game {
     static constexpr double updateInterval = 10.0;
     // A frame needs more than this since the last present (under 60 a second).
     static constexpr double frameInterval = 1000.0 / 60.0;
+    // Where the host calls the loop for each frame it shows, a frame may come
+    // this much before it is due (a quarter of frameInterval: every frame of a
+    // 60 Hz screen passes, of a 120 Hz screen every other one).
+    static constexpr double frameLeeway = frameInterval / 4.0;
 
     // Every data file the game writes (paths): the settings, the save and
     // the generated levels.
@@ -52,6 +56,13 @@ class Game {
     bool createDesktopSizedWindow();
     // One pass of the main loop: at most one update, then at most one frame.
     void tick();
+    // One pass of a loop that the host calls for each frame it shows (a
+    // browser's animation frames): the update as tick()'s, then the frame
+    // unless it comes more than frameLeeway before it is due. Frames are due
+    // frameInterval after the last one was due, or at once when the last one
+    // came later than that: 60 a second in step, whatever the jitter of the
+    // host's calls and of the clock's whole milliseconds.
+    void tickForShownFrame();
     void updateMenuScene();
     void updateGameScene();
     bool loadSaveData();
@@ -72,6 +83,10 @@ class Game {
     std::unique_ptr<GameScene> gameScene;
     int32_t scene = 0;
     int32_t lastRenderTime = 0;
+    // tickForShownFrame's: when the pass of its last frame began, and how
+    // many milliseconds after that the next frame is due.
+    int32_t lastShownFrameTime = 0;
+    double nextFrameDue = 0.0;
     int32_t lastUpdateTime = 0;
     double updateElapsed = 0.0;
 
@@ -80,6 +95,8 @@ class Game {
     // for), with the stored full-screen flag; in full screen, over the whole
     // display from the start.
     void openWindow(uint32_t width, uint32_t height);
+    // An update when more than updateInterval has passed since the last one.
+    void updateWhenDue();
     void update();
     // Full screen ended by the host (a browser's Escape): as an Apply of
     // "off" does, the settings say so, are applied and saved.

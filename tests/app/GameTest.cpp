@@ -1,5 +1,6 @@
-// The Game's loop on the test clock: update and frame thresholds, Escape, the
-// save file read at start-up and written at shutdown, and teardown done once.
+// The Game's loop on the test clock: update and frame thresholds, the frames
+// of passes for a host's shown frames, Escape, the save file read at start-up
+// and written at shutdown, and teardown done once.
 #include "app/Game.h"
 #include "core/Clock.h"
 #include "support/TestWorkspace.h"
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,6 +49,49 @@ TEST_F(GameTest, UpdatesAndFramesNeedStrictlyMoreThanTheirIntervals) {
     EXPECT_DOUBLE_EQ(game.updateElapsed, 0.011);
     EXPECT_NE(game.menu, nullptr);
     game.shutdown();
+}
+
+// The passes of one second of a screen's frames at `hertz` on the whole-
+// millisecond clock, every seventh pass 3 ms late: those that drew a frame
+// (counted from 1), and how many updated.
+std::pair<std::vector<int>, int> shownFramePasses(Game& game, int hertz) {
+    std::vector<int> frames;
+    int updates = 0;
+    for (int pass = 1; pass <= hertz; ++pass) {
+        const auto due = static_cast<int32_t>(pass * 1000.0 / hertz) + (pass % 7 == 0 ? 3 : 0);
+        Clock::advance(Clock::difference(due, Clock::now()));
+        const int32_t drawn = game.lastRenderTime;
+        const int32_t updated = game.lastUpdateTime;
+        game.tickForShownFrame();
+        if (game.lastRenderTime != drawn) {
+            frames.push_back(pass);
+        }
+        updates += game.lastUpdateTime != updated ? 1 : 0;
+    }
+    return {frames, updates};
+}
+
+TEST_F(GameTest, PassesForShownFramesDrawSixtyFramesASecondInStep) {
+    {
+        // 60 Hz: every pass updates and draws, the late ones too.
+        Game game(inputState, inputHandler);
+        const auto [frames, updates] = shownFramePasses(game, 60);
+        EXPECT_EQ(frames.size(), 60u);
+        EXPECT_EQ(updates, 60);
+        game.shutdown();
+    }
+    Clock::setManual(0);
+    {
+        // 120 Hz: after the first two passes, every other one draws.
+        Game game(inputState, inputHandler);
+        const auto frames = shownFramePasses(game, 120).first;
+        std::vector<int> expected = {1, 2};
+        for (int pass = 4; pass <= 120; pass += 2) {
+            expected.push_back(pass);
+        }
+        EXPECT_EQ(frames, expected);
+        game.shutdown();
+    }
 }
 
 TEST_F(GameTest, EscapeIsSeenAtTheNextUpdateAndShutdownSaves) {

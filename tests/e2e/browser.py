@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import tempfile
 import threading
+import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -38,6 +39,25 @@ KEYS = {"Escape": Keys.ESCAPE, "Return": Keys.ENTER, "Up": Keys.ARROW_UP, "Down"
 CATCH_PRINTED = """window.printed = [];
 const log = console.log.bind(console);
 console.log = (...parts) => { window.printed.push(parts.join(" ")); log(...parts); };"""
+# Counted in a page (window.paced) from its start: the frames the browser shows (its animation frames), those of
+# them with a new picture (the page presented: SDL begins each present by clearing the canvas), and the times the
+# page hands control back to the browser to be called again (an animation frame, a timer or a message asked for).
+COUNT_FRAMES = """{
+const paced = window.paced = {frames: 0, pictures: 0, yields: 0};
+const nextFrame = requestAnimationFrame.bind(window);
+let drawn = false;
+const shown = () => { paced.frames++; paced.pictures += drawn; drawn = false; nextFrame(shown); };
+nextFrame(shown);
+for (const kind of [WebGLRenderingContext, WebGL2RenderingContext]) {
+  const clear = kind.prototype.clear;
+  kind.prototype.clear = function (...args) { drawn = true; return clear.apply(this, args); };
+}
+for (const [owner, name] of [[window, "requestAnimationFrame"], [window, "setTimeout"], [window, "postMessage"],
+                             [MessagePort.prototype, "postMessage"]]) {
+  const asked = owner[name];
+  owner[name] = function (...args) { paced.yields++; return asked.apply(this, args); };
+}
+}"""
 
 
 class Server:
@@ -148,22 +168,43 @@ class Browser:
             }};""", payload, place)
         assert error is None, f"storing {sorted(files)} in IndexedDB: {error}"
 
-    def cpu_seconds(self):
-        """Processor time used so far by the browser, every process of it."""
+    def cpu_seconds(self, renderers=False):
+        """Processor time used so far by the browser, every process of it, or with `renderers` its pages'
+        processes alone."""
         children = {}
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open(f"/proc/{pid}/stat") as f:
                     fields = f.read().rsplit(")", 1)[1].split()
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    renderer = b"--type=renderer" in f.read()
             except OSError:
                 continue
-            children.setdefault(int(fields[1]), []).append((int(pid), int(fields[11]) + int(fields[12])))
+            children.setdefault(int(fields[1]), []).append((int(pid), int(fields[11]) + int(fields[12]), renderer))
         ticks, todo = 0, [self.driver.service.process.pid]
         while todo:
-            for pid, used in children.get(todo.pop(), []):
-                ticks += used
+            for pid, used, renderer in children.get(todo.pop(), []):
+                ticks += used if renderer or not renderers else 0
                 todo.append(pid)
         return ticks / os.sysconf("SC_CLK_TCK")
+
+    def count_frames(self):
+        """Count, in every page this tab opens from now on, what COUNT_FRAMES counts."""
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": COUNT_FRAMES})
+
+    def paced(self, seconds):
+        """Over `seconds` of the tab's page, counted since count_frames: the frames shown a second, the share of
+        them with a new picture, the yields a second, and the pages' processes' processor time (of a core)."""
+        def now():
+            return (self.driver.execute_script("return Object.assign({}, window.paced)"),
+                    self.cpu_seconds(renderers=True), time.monotonic())
+        before, cpu, began = now()
+        time.sleep(seconds)
+        after, cpu_after, ended = now()
+        frames = after["frames"] - before["frames"]
+        span = ended - began
+        return {"frames": frames / span, "pictures": (after["pictures"] - before["pictures"]) / max(frames, 1),
+                "yields": (after["yields"] - before["yields"]) / span, "cpu": (cpu_after - cpu) / span}
 
 
 # A "standard" pad as the Gamepad API shows one, plugged in: listed by navigator.getGamepads and announced by a

@@ -3,8 +3,8 @@ build's pixels, Options and Apply taking the canvas to the new size, New Game pr
 and keeping the ten levels, the player walking, Escape ending the game with its exit save, reloads straight
 after New Game and after Apply losing nothing, the exit save of a page left, the desktop's walking pace, and a
 browser that refuses the page its storage still playing; spoilt storage skipped, a copy of the game in another
-folder keeping files of its own, a hidden page standing still and playing on when shown, a page whose files are
-not all served saying so.
+folder keeping files of its own, a hidden page standing still and playing on when shown, a new picture for each
+frame shown with no busy loop between them, a page whose files are not all served saying so.
 The player's files are read from the IndexedDB where the page keeps them for its folder."""
 
 import base64
@@ -30,6 +30,11 @@ CORRIDOR = [f"0{''.join(_MARKS.choice('01') for _ in range(148))}0" if row in (0
             "0" + "1" * 148 + "0" if row == 1 else "0" * 150 for row in range(40)]
 HOLD = 10  # seconds with Right held: some eleven tiles
 HIDDEN_SHARE = 0.1  # of a core, the whole browser's while the game's page is hidden
+YIELDS_A_FRAME = 4  # at most, of the game's page to the browser for each frame shown
+# A bare page: a WebGL canvas cleared (a new picture) for each frame the browser shows.
+BARE_PAGE = """const gl = document.body.appendChild(document.createElement("canvas")).getContext("webgl");
+const draw = time => { gl.clearColor(time % 1, 0, 0, 1); gl.clear(gl.COLOR_BUFFER_BIT); requestAnimationFrame(draw); };
+requestAnimationFrame(draw);"""
 # Storage the page did not write: a picture of the game's own, a path that leads out of the player's folder, and
 # journal entries of no bytes.
 SPOILT = b"BM not a picture"
@@ -86,6 +91,7 @@ def walks_at_the_desktops_pace():
     with Server(PAGE_DIR) as server, Browser() as browser:
         browser.driver.get(server.url)
         browser.store({"Settings.ini": SETTINGS, "Level0.level": level})
+        browser.count_frames()
         with Page(browser, server.url + "quarrow.html") as game:
             web, web_held = tiles_walked(game, art)
             # Left at once for another page: the exit save, which no file held before, is there at the next start.
@@ -109,6 +115,17 @@ def walks_at_the_desktops_pace():
             browser.driver.close()
             browser.driver.switch_to.window(shown)
             harness.walk_one_tile_right(game, art, CORRIDOR, START, (W, H), MAX_BAD)
+
+            # Shown, the page has a new picture for each frame the browser shows, as a bare page has in the same
+            # browser, and hands control back to the browser a handful of times a frame at most.
+            paced = browser.paced(3)
+            browser.driver.get(server.url)
+            browser.driver.execute_script(BARE_PAGE)
+            bare = browser.paced(3)
+    print(f"new pictures a shown frame: {paced['pictures']:.2f} (a bare page: {bare['pictures']:.2f}); yields a second:"
+          f" {paced['yields']:.0f} for {paced['frames']:.0f} frames")
+    assert paced["pictures"] >= 0.9 or bare["pictures"] < 0.9, f"a new picture in {paced['pictures']:.0%} of the frames"
+    assert paced["yields"] <= YIELDS_A_FRAME * paced["frames"], f"{paced['yields']:.0f} yields a second"
     print(f"the browser hidden: {100 * hidden:.1f} % of a core")
     assert hidden < HIDDEN_SHARE, f"the browser used {100 * hidden:.0f} % of a core with the game's page hidden"
     # The same tiles a second within 5 %, or a tile where 5 % is less: a walk ends on whole tiles.
