@@ -729,7 +729,7 @@ class Game:
             self._frames = None
         if self.proc is not None and self.proc.poll() is None:
             self.proc.kill()
-            self.proc.wait(timeout=10)
+            self.proc.wait(timeout=60)
         if self.proc is not None and self.proc.stdin:
             self.proc.stdin.close()
 
@@ -752,8 +752,9 @@ class Game:
             raise AssertionError(f"the game exited early with status {self.proc.returncode}\n{self.diagnostics()}")
 
     def reap_killed(self):
-        """Wait for the game killed by SIGKILL; check that the kill, not something earlier, ended it."""
-        status = self.proc.wait(timeout=10)
+        """Wait for the game killed by SIGKILL; check that the kill, not something earlier, ended it. (On a loaded
+        machine a killed process can take several seconds to be torn down: the bound only catches a hang.)"""
+        status = self.proc.wait(timeout=60)
         assert status == -signal.SIGKILL, (f"the game ended with status {status} before it was killed\n"
                                            f"{self.diagnostics()}")
 
