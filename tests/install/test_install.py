@@ -99,8 +99,10 @@ def dep5_paragraphs(text):
 def installed_documents_and_metadata():
     with Installation() as inst:
         doc = os.path.join(inst.prefix, DOC)
-        assert sorted(os.listdir(doc)) == ["README.md", "changelog.gz", "copyright"], f"{doc} holds {os.listdir(doc)}"
-        assert filecmp.cmp(os.path.join(REPO, "README.md"), os.path.join(doc, "README.md"), shallow=False)
+        assert sorted(os.listdir(doc)) == ["README.md", "changelog.gz", "copyright", "docs"], f"{doc} holds {os.listdir(doc)}"
+        assert os.listdir(os.path.join(doc, "docs")) == ["players.md"], "the README's players' details are not beside it"
+        for name in ("README.md", "docs/players.md"):
+            assert filecmp.cmp(os.path.join(REPO, name), os.path.join(doc, name), shallow=False), f"{name} differs"
         changelog = gzip.decompress(read_file(os.path.join(doc, "changelog.gz")))
         assert changelog == read_file(os.path.join(REPO, "CHANGELOG")), "changelog.gz is not the repository's CHANGELOG"
 

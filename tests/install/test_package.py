@@ -43,7 +43,8 @@ def expected_files():
     """Every file the package must hold, from the repository's assets and icons."""
     files = {f"./usr/{rel}" for rel in (installed.LAUNCHER, installed.GAME, installed.DESKTOP, installed.MANUAL,
                                          installed.METAINFO)}
-    files |= {f"./usr/{installed.DOC}/{name}" for name in ("copyright", "changelog.gz", "README.md")}
+    files |= {f"./usr/{installed.DOC}/{name}" for name in ("copyright", "changelog.gz", "README.md",
+                                                                "docs/players.md")}
     files |= {f"./usr/{installed.ASSETS}/{name}" for name in os.listdir(os.path.join(REPO, "Resources", "Assets"))}
     for icon in os.listdir(os.path.join(REPO, "packaging", "icons")):
         if not icon.endswith(".png"):  # the Windows program's and installer's
